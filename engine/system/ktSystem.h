@@ -1,0 +1,88 @@
+// ktSystem: the program itself — start-up, the one window, the message loop
+// and frame loop, the window procedure and shutdown, keyboard and pad input,
+// and the engine's error box.
+#pragma once
+
+#include <cstdint>
+
+#include "platform.h"
+
+namespace ktSystem {
+
+// A scene's per-frame handler.
+using SceneHandler = void (*)();
+
+// What the game hands the entry point: the resource loader, the seed of its
+// random generator, and the scene table (`SceneId` → handler).
+struct GameEntry {
+    void (*LoadResourceSet)();
+    void (*SeedRandom)(uint32_t seed);
+    const SceneHandler* Scenes;  // indexed by SceneId; null entries run nothing
+    int SceneCount;
+};
+
+// ---- Start-up, main window and frame loop -------------------------------
+extern int MainWindow;        // 1 while the main window exists
+extern int AppInstance;       // 1 once the entry point has run
+extern int32_t AppActive;     // 1 while the application is the active one
+extern float FrameSeconds;    // seconds since the previous frame's measurement
+extern uint32_t LastFrameTick;  // tick count at the last measurement or reset
+extern int32_t SceneId;       // the current scene
+
+constexpr const char* WindowTitle = "Graze Runner: Zero Gravity";
+
+// The whole program: start-up, then the message loop. Returns the exit code.
+int WinMain(const GameEntry& game);
+// Start-up steps 2 to 10 (window, seed, IME off, resources, timer reset).
+// 0 when the window cannot be created.
+int StartUp(const GameEntry& game);
+// The message loop until the quit message; returns its exit code.
+int MessageLoop();
+// Handles every queued message; 0 once the quit message has been taken
+// (its exit code in *exitCode), else 1.
+int DispatchMessages(int* exitCode);
+// One frame: measure FrameSeconds, call the scene's handler.
+void RunFrame();
+// Test support: forget everything of a previous run (window, queue, globals).
+void ResetForTests();
+
+void ResetFrameTimer();
+const char* GetProgramFolder();
+void SetIme(int enable);
+
+// ---- Window procedure, focus and shutdown -------------------------------
+extern int32_t ShutdownState;  // 0 running, 1 close request first, 2 done
+extern int32_t ClientLeft;
+extern int32_t ClientTop;
+
+intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+int Shutdown();
+void HandleKeyDown(int key);
+
+// The message queue of the one window thread.
+void PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+void PostQuitMessage(int exitCode);
+// Takes the next message without waiting (1) or reports an empty queue (0).
+int PeekMessage(ktPlatform::Message* out);
+// Blocks until a message is waiting.
+void WaitMessage();
+void DestroyWindow();
+
+// ---- Keyboard and joystick input ----------------------------------------
+// Key state of a virtual key: negative while held.
+int16_t GetKeyState(int vk);
+
+extern int32_t PadCentreX[2];
+extern int32_t PadCentreY[2];
+
+void OpenPads();
+int PadButton(int pad, int button);
+void PadStick(int pad, int32_t* x, int32_t* y);
+
+// ---- Error reporting -----------------------------------------------------
+constexpr const char* ErrorBoxTitle = "エラー発生";
+
+int ShowError(const char* caption, const char* text);
+void Beep();
+
+}  // namespace ktSystem

@@ -1,0 +1,120 @@
+// The platform layer: every call the engine makes to the operating system
+// goes through the one table `Sys` below. Two layers fill it:
+//   - the SDL layer (sys_sdl.cpp): a real window, keyboard, pads, sound card;
+//   - the scripted layer (sys_script.cpp): a scripted clock, scripted keys and
+//     pads, recorded error boxes and sound calls, frames kept in memory.
+// The engine modules above never name SDL's window, event, input or audio
+// calls themselves, so the same game runs in a window, headless in the tests
+// and in the simulator.
+#pragma once
+
+#include <cstdint>
+
+struct SDL_Surface;
+
+namespace ktPlatform {
+
+// A window message, as the window procedure receives it.
+struct Message {
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+
+// Window messages the engine knows (values as the window system numbers them).
+constexpr uint32_t WM_NULL = 0x0000;
+constexpr uint32_t WM_DESTROY = 0x0002;
+constexpr uint32_t WM_MOVE = 0x0003;
+constexpr uint32_t WM_PAINT = 0x000F;
+constexpr uint32_t WM_CLOSE = 0x0010;
+constexpr uint32_t WM_QUIT = 0x0012;
+constexpr uint32_t WM_ACTIVATEAPP = 0x001C;
+constexpr uint32_t WM_SETCURSOR = 0x0020;
+constexpr uint32_t WM_KEYDOWN = 0x0100;
+constexpr uint32_t WM_KEYUP = 0x0101;
+constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
+constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+constexpr uint32_t WM_RBUTTONDBLCLK = 0x0206;
+constexpr uint32_t SC_SCREENSAVE = 0xF140;
+
+// Virtual-key codes of the keys the game reads.
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_C = 0x43;
+constexpr int VK_X = 0x58;
+constexpr int VK_Z = 0x5A;
+constexpr int VK_NUMPAD5 = 0x65;
+constexpr int VK_F4 = 0x73;
+constexpr int VK_F10 = 0x79;
+
+// One joystick reading: raw axes 0..65535, bit n of `buttons` is button n+1.
+struct PadReading {
+    uint32_t x;
+    uint32_t y;
+    uint32_t buttons;
+};
+
+// The audio device's format: signed 16-bit stereo at `rate` samples/s.
+// The mixer callback fills `frames` stereo frames (2 × frames samples).
+using MixCallback = void (*)(int16_t* out, int frames);
+
+struct Platform {
+    // Window: create the one main window (1 ok, 0 failed), minimise it, and
+    // destroy it at the end.
+    int (*CreateMainWindow)(const char* title);
+    void (*MinimiseWindow)();
+    void (*DestroyMainWindow)();
+    // Input method editor on (1) or off (0).
+    void (*SetIme)(int enable);
+    // The next window message made from platform events, if any (1), or
+    // none (0). With wait = 1 the call blocks until one arrives.
+    int (*NextEvent)(Message* out, int wait);
+
+    // Milliseconds since some fixed start, wrapping at 2^32.
+    uint32_t (*TickCount)();
+    // Calendar time in seconds.
+    int64_t (*CalendarTime)();
+
+    // Key state of a virtual key: negative (high bit set) while held.
+    int16_t (*KeyState)(int vk);
+    // Re-reads which pads are plugged in.
+    void (*PadConfigChanged)();
+    // Reads pad 0 or 1: 1 and the reading, or 0 when it cannot be read.
+    int (*PadRead)(int pad, PadReading* out);
+
+    // The system's default beep, and a modal box with an OK button and a
+    // warning icon (returns when it is answered).
+    void (*Beep)();
+    void (*MessageBox)(const char* text, const char* title);
+
+    // The display: opened once at the game's size (1 ok), shows a finished
+    // picture of that size (RGB565), and reports once whether the device lost
+    // its pictures since the last call (1 lost).
+    int (*OpenDisplay)(int width, int height);
+    void (*CloseDisplay)();
+    void (*Present)(const SDL_Surface* picture);
+    int (*DisplayLost)();
+
+    // The audio device: open (1 ok, `rate` filled in) with the mixer callback,
+    // close, and hold the mixer off while the sound table changes.
+    int (*OpenAudio)(MixCallback mix, int* rate);
+    void (*CloseAudio)();
+    void (*LockAudio)();
+    void (*UnlockAudio)();
+    // Told of every play, loop and stop of a loaded sound (may be null).
+    void (*SoundCall)(const char* verb, const char* name);
+
+    // The folder of the program file, ending in '/'.
+    const char* (*BasePath)();
+};
+
+// The layer in use. Starts as the SDL layer.
+extern Platform Sys;
+
+void UseSdlPlatform();
+
+}  // namespace ktPlatform

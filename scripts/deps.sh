@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build needs, if any is missing.
+set -euo pipefail
+need=(cmake g++ pkg-config libsdl2-dev libgtest-dev libbenchmark-dev xvfb)
+missing=()
+for p in "${need[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: once in the release build, once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+for preset in default asan; do
+  echo "=== $preset ==="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
