@@ -31,9 +31,8 @@ extern ClipRectangle ClipRect;
 extern int AcceleratorDevice;
 extern int StretchAvailable;
 extern uint32_t CurrentKeyColour;
-// 1 once the platform reported that the display lost its pictures, until
-// RestoreObjects has brought them back.
-extern int SurfacesLost;
+// 1 between a successful Screen and CloseScreen: the display exists.
+extern int DisplayOpen;
 
 // Display setup
 int Screen(int32_t width, int32_t height);

@@ -12,14 +12,27 @@ namespace ktSystem {
 // A scene's per-frame handler.
 using SceneHandler = void (*)();
 
+// A picture built into the program (its icon), 32-bit ARGB pixels.
+struct IconResource {
+    const char* name;
+    const uint32_t* pixels;
+    int width;
+    int height;
+};
+
 // What the game hands the entry point: the resource loader, the seed of its
-// random generator, and the scene table (`SceneId` → handler).
+// random generator, the scene table (`SceneId` → handler) and its icons.
 struct GameEntry {
     void (*LoadResourceSet)();
     void (*SeedRandom)(uint32_t seed);
     const SceneHandler* Scenes;  // indexed by SceneId; null entries run nothing
     int SceneCount;
+    const IconResource* Icons;
+    int IconCount;
 };
+
+// The icon of that name among the game's built-in icons, or null.
+const IconResource* FindIcon(const char* name);
 
 // ---- Start-up, main window and frame loop -------------------------------
 extern int MainWindow;        // 1 while the main window exists

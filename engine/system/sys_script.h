@@ -23,7 +23,7 @@ struct ScriptState {
     int64_t calendarTime = 1;
     int windowFails = 0;           // CreateMainWindow answers 0
     int windowOpen = 0;
-    int minimised = 0;
+    int minimises = 0;             // times the window was minimised
     int imeEnabled = 1;
     int keys[256] = {};            // 1 while held
     ScriptPad pads[2] = {};

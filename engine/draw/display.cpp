@@ -1,0 +1,105 @@
+// Display setup: the four surfaces Front, Back, Buffer and Screen of the
+// 320 × 240 picture in RGB565, on the platform's display.
+#include <SDL.h>
+
+#include "ktDraw.h"
+#include "ktSound.h"
+#include "ktSystem.h"
+
+namespace ktDraw {
+
+using ktPlatform::Sys;
+
+ImageObject ImageObjects[ImageObjectCount];
+SDL_Surface* Front = nullptr;
+SDL_Surface* Back = nullptr;
+int32_t ScreenWidth = 0;
+int32_t ScreenHeight = 0;
+ClipRectangle ClipRect = {0, 0, 0, 0};
+int AcceleratorDevice = 0;
+int StretchAvailable = 0;
+uint32_t CurrentKeyColour = 0;
+int DisplayOpen = 0;
+
+namespace {
+
+int Fail(const char* text) { return ktSystem::ShowError("ktDraw::Screen", text); }
+
+SDL_Surface* NewSurface(int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    return SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
+}
+
+void EmptySlot(ImageObject& slot) {
+    slot.surface = nullptr;
+    slot.name[0] = 0;
+    slot.keyColour = 0;
+}
+
+}  // namespace
+
+uint16_t PixelOf(uint32_t colour) {
+    uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+
+// Keys a surface on a colour: its raw pixel value in the surface's format.
+void SetColourKey(SDL_Surface* surface, uint32_t colour) {
+    SDL_SetColorKey(surface, SDL_TRUE, PixelOf(colour));
+}
+
+void SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    ClipRect = {left, top, right, bottom};
+}
+
+int Screen(int32_t width, int32_t height) {
+    ScreenWidth = width;
+    ScreenHeight = height;
+    SetClip(0, 0, width, height);
+    // The software device is the primary display driver: there is no
+    // separate accelerator, so Back is an off-screen surface that Flip
+    // copies to Front.
+    AcceleratorDevice = 0;
+    if (!Sys.OpenDisplay(width, height)) return Fail("DirectDrawが使用できません");
+    DisplayOpen = 1;
+    Front = NewSurface(width, height);
+    if (!Front) return Fail("スプライト(Front)が生成できません");
+    Back = NewSurface(width, height);
+    if (!Back) return Fail("スプライト(Back)が取得できません");
+    for (int slot = 0; slot < 2; slot++) {
+        SDL_Surface* work = NewSurface(width, height);
+        if (!work) return Fail(slot == 0 ? "スプライト(Buffer)が生成できません"
+                                         : "スプライト(Screen)が生成できません");
+        EmptySlot(ImageObjects[slot]);
+        ImageObjects[slot].surface = work;
+        SetColourKey(work, 0);
+    }
+    // The software blitter scales with a colour key, so stretched sprites
+    // take the one-copy path.
+    StretchAvailable = 1;
+    if (Back->format->BitsPerPixel != 16) return Fail("ピクセル情報が取得できません");
+    for (int slot = 2; slot < ImageObjectCount; slot++) EmptySlot(ImageObjects[slot]);
+    CurrentKeyColour = 0;
+    ktSound::Open();
+    ktSound::ResetTable();
+    ktSystem::OpenPads();
+    return 1;
+}
+
+void CloseScreen() {
+    if (DisplayOpen) {
+        for (ImageObject& slot : ImageObjects) {
+            if (slot.surface) SDL_FreeSurface(slot.surface);
+            EmptySlot(slot);
+        }
+        if (Front) SDL_FreeSurface(Front);
+        if (Back) SDL_FreeSurface(Back);
+        Front = nullptr;
+        Back = nullptr;
+        Sys.CloseDisplay();
+        DisplayOpen = 0;
+    }
+    Sys.MinimiseWindow();
+}
+
+}  // namespace ktDraw

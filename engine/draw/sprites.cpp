@@ -1,0 +1,168 @@
+// Sprite drawing and presentation: every frame is composed on Back with
+// clipped, colour-keyed copies, then shown by Flip.
+#include <SDL.h>
+
+#include <utility>
+
+#include "ktDraw.h"
+#include "ktSystem.h"
+
+namespace ktDraw {
+
+using ktPlatform::Sys;
+
+namespace {
+
+uint16_t* Row(SDL_Surface* surface, int y) {
+    return reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch);
+}
+
+// The picture of an object, or null for an index outside the table or a
+// slot without a picture.
+SDL_Surface* ObjectSurface(int32_t object) {
+    if (object < 0 || object >= ImageObjectCount) return nullptr;
+    return ImageObjects[object].surface;
+}
+
+bool Inside(const SDL_Surface* s, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return left >= 0 && top >= 0 && right <= s->w && bottom <= s->h && left < right && top < bottom;
+}
+
+uint32_t KeyOf(SDL_Surface* surface) {
+    Uint32 key = 0;
+    if (SDL_GetColorKey(surface, &key) != 0) return 0x10000;  // no key: nothing is transparent
+    return key;
+}
+
+// One colour-keyed copy of a source rectangle that lies inside both pictures.
+void KeyedCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
+               SDL_Surface* to, int32_t x, int32_t y) {
+    const uint32_t key = KeyOf(from);
+    const int32_t width = right - left;
+    for (int32_t row = top; row < bottom; row++) {
+        const uint16_t* src = Row(from, row) + left;
+        uint16_t* dst = Row(to, y + row - top) + x;
+        for (int32_t i = 0; i < width; i++)
+            if (src[i] != key) dst[i] = src[i];
+    }
+}
+
+// Nearest-neighbour scaling of a source rectangle onto a destination
+// rectangle, both inside their pictures; with `keyed`, the source's
+// transparent pixels are skipped.
+void ScaledCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                SDL_Surface* to, int32_t x, int32_t y, int32_t width, int32_t height, bool keyed) {
+    const uint32_t key = keyed ? KeyOf(from) : 0x10000;
+    const int32_t sourceWidth = right - left, sourceHeight = bottom - top;
+    for (int32_t j = 0; j < height; j++) {
+        const uint16_t* src = Row(from, top + int32_t(int64_t(j) * sourceHeight / height)) + left;
+        uint16_t* dst = Row(to, y + j) + x;
+        for (int32_t i = 0; i < width; i++) {
+            uint16_t pixel = src[int64_t(i) * sourceWidth / width];
+            if (pixel != key) dst[i] = pixel;
+        }
+    }
+}
+
+void Fill(SDL_Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom,
+          uint16_t pixel) {
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    if (right > surface->w) right = surface->w;
+    if (bottom > surface->h) bottom = surface->h;
+    for (int32_t y = top; y < bottom; y++) {
+        uint16_t* row = Row(surface, y);
+        for (int32_t x = left; x < right; x++) row[x] = pixel;
+    }
+}
+
+}  // namespace
+
+void ClearScreen() {
+    if (!Back) return;
+    Fill(Back, 0, 0, ScreenWidth, ScreenHeight, 0);
+}
+
+void DrawObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top, int32_t right,
+                int32_t bottom) {
+    if ((right - left) + x > ClipRect.right) right = left + (ClipRect.right - x);
+    if ((bottom - top) + y > ClipRect.bottom) bottom = top + (ClipRect.bottom - y);
+    if (x < ClipRect.left) {
+        left += ClipRect.left - x;
+        x = ClipRect.left;
+    }
+    if (y < ClipRect.top) {
+        top += ClipRect.top - y;
+        y = ClipRect.top;
+    }
+    if (left > right || top > bottom) return;
+    SDL_Surface* from = ObjectSurface(object);
+    if (!from || !Back) return;
+    // A rectangle that reaches outside the picture or outside Back is refused
+    // whole, as the display refuses it: nothing is read outside a picture.
+    if (!Inside(from, left, top, right, bottom)) return;
+    if (!Inside(Back, x, y, x + (right - left), y + (bottom - top))) return;
+    KeyedCopy(from, left, top, right, bottom, Back, x, y);
+}
+
+void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top,
+                   int32_t right, int32_t bottom, int32_t width, int32_t height) {
+    SDL_Surface* from = ObjectSurface(object);
+    if (!from || !Back || width <= 0 || height <= 0) return;
+    if (!Inside(from, left, top, right, bottom)) return;
+    if (StretchAvailable) {
+        // One scaled copy; a destination that reaches outside Back is
+        // refused and nothing is drawn.
+        if (!Inside(Back, x, y, x + width, y + height)) return;
+        ScaledCopy(from, left, top, right, bottom, Back, x, y, width, height, true);
+        return;
+    }
+    // Scale into Buffer (cut to Buffer's size), then copy out of it with
+    // Buffer's black key and the usual clipping.
+    SDL_Surface* buffer = ImageObjects[0].surface;
+    if (!buffer) return;
+    int32_t fitWidth = width < buffer->w ? width : buffer->w;
+    int32_t fitHeight = height < buffer->h ? height : buffer->h;
+    for (int32_t j = 0; j < fitHeight; j++) {
+        const uint16_t* src = Row(from, top + int32_t(int64_t(j) * (bottom - top) / height)) + left;
+        uint16_t* dst = Row(buffer, j);
+        for (int32_t i = 0; i < fitWidth; i++) dst[i] = src[int64_t(i) * (right - left) / width];
+    }
+    DrawObject(x, y, 0, 0, 0, width, height);
+}
+
+void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t fill,
+                   uint32_t pen, int32_t penWidth) {
+    if (!Back) return;
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    if (left == right || top == bottom) return;
+    if (penWidth < 1) penWidth = 1;
+    // Outline of pen width inside the rectangle, right and bottom exclusive;
+    // the interior in the fill colour; cut to Back.
+    const uint16_t penPixel = PixelOf(pen), fillPixel = PixelOf(fill);
+    Fill(Back, left, top, right, bottom, penPixel);
+    if (right - left > 2 * penWidth && bottom - top > 2 * penWidth)
+        Fill(Back, left + penWidth, top + penWidth, right - penWidth, bottom - penWidth, fillPixel);
+}
+
+void Flip() {
+    if (!Back || !Front) return;
+    // Back is an off-screen surface: one copy of the whole picture to Front
+    // at the window's client position, then Front goes on the monitor.
+    int32_t x = ktSystem::ClientLeft, y = ktSystem::ClientTop;
+    if (Inside(Front, x, y, x + ScreenWidth, y + ScreenHeight) &&
+        Inside(Back, 0, 0, ScreenWidth, ScreenHeight)) {
+        for (int32_t row = 0; row < ScreenHeight; row++)
+            SDL_memcpy(Row(Front, y + row) + x, Row(Back, row), size_t(ScreenWidth) * 2);
+    }
+    if (Sys.DisplayLost()) {
+        // The device lost its pictures: bring every one back; this frame is
+        // not shown.
+        RestoreObjects();
+        return;
+    }
+    Sys.Present(Front);
+}
+
+}  // namespace ktDraw

@@ -1,0 +1,22 @@
+// The engine's error box: "caption : text", a beep, a modal box, result 0.
+#include <string>
+
+#include "ktSystem.h"
+
+namespace ktSystem {
+
+using namespace ktPlatform;
+
+void Beep() { Sys.Beep(); }
+
+int ShowError(const char* caption, const char* text) {
+    // Joined without a fixed-size buffer, so no caption or text is ever cut.
+    std::string message = caption;
+    message += " : ";
+    message += text;
+    Beep();
+    Sys.MessageBox(message.c_str(), ErrorBoxTitle);
+    return 0;
+}
+
+}  // namespace ktSystem

@@ -1,0 +1,169 @@
+// Start-up, the main window, the message loop and the frame loop.
+#include "ktSystem.h"
+
+#include <cstring>
+
+namespace ktSystem {
+
+using namespace ktPlatform;
+
+int MainWindow = 0;
+int AppInstance = 0;
+int32_t AppActive = 0;
+float FrameSeconds = 0.0f;
+uint32_t LastFrameTick = 0;
+int32_t SceneId = 0;
+
+namespace {
+
+const SceneHandler* Scenes = nullptr;
+int SceneCount = 0;
+const IconResource* Icons = nullptr;
+int IconCount = 0;
+
+// Messages posted to the one window thread, oldest first.
+constexpr int QueueSize = 64;
+Message Queue[QueueSize];
+int QueueHead = 0;
+int QueueCount = 0;
+
+// The program folder, rebuilt by every GetProgramFolder call.
+char ProgramFolder[4096];
+
+// Sets LastFrameTick from the tick counter before anything else runs, as a
+// static initialiser: a frame before the first reset still measures sanely.
+struct FirstTick {
+    FirstTick() { LastFrameTick = Sys.TickCount ? Sys.TickCount() : 0; }
+} firstTick;
+
+}  // namespace
+
+const IconResource* FindIcon(const char* name) {
+    for (int i = 0; i < IconCount; i++)
+        if (std::strcmp(Icons[i].name, name) == 0) return &Icons[i];
+    return nullptr;
+}
+
+void ResetFrameTimer() {
+    FrameSeconds = 0.0f;
+    LastFrameTick = Sys.TickCount();
+}
+
+const char* GetProgramFolder() {
+    const char* base = Sys.BasePath();
+    size_t length = base ? std::strlen(base) : 0;
+    if (length >= sizeof ProgramFolder) length = 0;  // never cut a path short: use the current folder
+    std::memcpy(ProgramFolder, base, length);
+    ProgramFolder[length] = 0;
+    return ProgramFolder;
+}
+
+void SetIme(int enable) { Sys.SetIme(enable); }
+
+void PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (QueueCount == QueueSize) return;  // a full queue drops the newest, as the system's would
+    Queue[(QueueHead + QueueCount) % QueueSize] = {message, wParam, lParam};
+    QueueCount++;
+}
+
+void PostQuitMessage(int exitCode) { PostMessage(WM_QUIT, uintptr_t(exitCode), 0); }
+
+int PeekMessage(Message* out) {
+    if (QueueCount > 0) {
+        *out = Queue[QueueHead];
+        QueueHead = (QueueHead + 1) % QueueSize;
+        QueueCount--;
+        return 1;
+    }
+    return Sys.NextEvent(out, 0);
+}
+
+void WaitMessage() {
+    if (QueueCount > 0) return;
+    Message message;
+    if (Sys.NextEvent(&message, 1)) PostMessage(message.message, message.wParam, message.lParam);
+}
+
+void DestroyWindow() {
+    if (!MainWindow) return;
+    Sys.DestroyMainWindow();
+    MainWindow = 0;
+    WindowProc(WM_DESTROY, 0, 0);
+}
+
+void RunFrame() {
+    uint32_t now = Sys.TickCount();
+    FrameSeconds = float(double(uint32_t(now - LastFrameTick)) / 1000.0);
+    LastFrameTick = Sys.TickCount();
+    if (SceneId >= 0 && SceneId < SceneCount && Scenes[SceneId]) Scenes[SceneId]();
+}
+
+int DispatchMessages(int* exitCode) {
+    Message message;
+    while (PeekMessage(&message)) {
+        if (message.message == WM_QUIT) {
+            *exitCode = int(message.wParam);
+            return 0;
+        }
+        WindowProc(message.message, message.wParam, message.lParam);
+    }
+    return 1;
+}
+
+int MessageLoop() {
+    for (;;) {
+        Message message;
+        if (PeekMessage(&message)) {
+            if (message.message == WM_QUIT) return int(message.wParam);
+            WindowProc(message.message, message.wParam, message.lParam);
+        } else if (!AppActive) {
+            WaitMessage();
+        } else {
+            RunFrame();
+        }
+    }
+}
+
+int StartUp(const GameEntry& game) {
+    Scenes = game.Scenes;
+    SceneCount = game.SceneCount;
+    Icons = game.Icons;
+    IconCount = game.IconCount;
+    char title[27];
+    std::memcpy(title, WindowTitle, sizeof title);
+    if (!Sys.CreateMainWindow(title)) return 0;
+    MainWindow = 1;
+    AppInstance = 1;
+    game.SeedRandom(uint32_t(Sys.CalendarTime()));
+    SetIme(0);
+    game.LoadResourceSet();
+    ResetFrameTimer();
+    return 1;
+}
+
+int WinMain(const GameEntry& game) {
+    if (!StartUp(game)) return 0;
+    return MessageLoop();
+}
+
+void ResetForTests() {
+    MainWindow = 0;
+    AppInstance = 0;
+    AppActive = 0;
+    FrameSeconds = 0.0f;
+    LastFrameTick = 0;
+    SceneId = 0;
+    ShutdownState = 0;
+    ClientLeft = 0;
+    ClientTop = 0;
+    QueueHead = 0;
+    QueueCount = 0;
+    Scenes = nullptr;
+    SceneCount = 0;
+    Icons = nullptr;
+    IconCount = 0;
+    PadCentreX[0] = PadCentreX[1] = 0;
+    PadCentreY[0] = PadCentreY[1] = 0;
+}
+
+}  // namespace ktSystem

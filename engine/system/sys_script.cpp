@@ -1,0 +1,130 @@
+// The scripted platform layer (see sys_script.h).
+#include "sys_script.h"
+
+#include <SDL.h>
+
+#include <cstring>
+
+namespace ktScript {
+
+ScriptState State;
+
+namespace {
+
+int CreateMainWindow(const char*) {
+    if (State.windowFails) return 0;
+    State.windowOpen = 1;
+    // As a real window that is shown, the new window becomes the active one.
+    State.events.push_back({ktPlatform::WM_ACTIVATEAPP, 1, 0});
+    return 1;
+}
+void MinimiseWindow() { State.minimises++; }
+void DestroyMainWindow() { State.windowOpen = 0; }
+void SetIme(int enable) { State.imeEnabled = enable; }
+
+int NextEvent(ktPlatform::Message* out, int) {
+    // A wait on an empty queue returns at once: a script has nothing more to
+    // say, and the caller loops back to its own queue.
+    if (State.events.empty()) return 0;
+    *out = State.events.front();
+    State.events.pop_front();
+    return 1;
+}
+
+uint32_t TickCount() { return State.tick; }
+int64_t CalendarTime() { return State.calendarTime; }
+
+int16_t KeyState(int vk) {
+    if (vk < 0 || vk > 255) return 0;
+    return State.keys[vk] ? int16_t(-32767 - 1) : int16_t(0);
+}
+
+void PadConfigChanged() { State.padConfigReads++; }
+
+int PadRead(int pad, ktPlatform::PadReading* out) {
+    if (pad < 0 || pad > 1 || !State.pads[pad].present) return 0;
+    *out = State.pads[pad].reading;
+    return 1;
+}
+
+void Beep() { State.beeps++; }
+void MessageBox(const char* text, const char*) { State.boxes.emplace_back(text); }
+
+int OpenDisplay(int, int) {
+    if (State.displayFails) return 0;
+    State.displayOpen = 1;
+    return 1;
+}
+void CloseDisplay() { State.displayOpen = 0; }
+
+void Present(const SDL_Surface* picture) {
+    State.presents++;
+    State.presentedWidth = picture->w;
+    State.presentedHeight = picture->h;
+    State.presented.resize(size_t(picture->w) * size_t(picture->h));
+    for (int y = 0; y < picture->h; y++) {
+        const auto* row = reinterpret_cast<const uint8_t*>(picture->pixels) + y * picture->pitch;
+        std::memcpy(&State.presented[size_t(y) * size_t(picture->w)], row, size_t(picture->w) * 2);
+    }
+}
+
+int DisplayLost() {
+    int lost = State.displayLost;
+    State.displayLost = 0;
+    return lost;
+}
+
+int OpenAudio(ktPlatform::MixCallback mix, int* rate) {
+    if (State.audioFails) return 0;
+    State.audioOpen = 1;
+    State.mix = mix;
+    *rate = 44100;
+    return 1;
+}
+void CloseAudio() {
+    State.audioOpen = 0;
+    State.mix = nullptr;
+}
+void LockAudio() {}
+void UnlockAudio() {}
+
+void SoundCall(const char* verb, const char* name) {
+    std::string call = verb;
+    call += ' ';
+    call += name;
+    State.sounds.push_back(std::move(call));
+}
+
+const char* BasePath() { return State.basePath.c_str(); }
+
+constexpr ktPlatform::Platform ScriptedPlatform = {
+    CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
+    TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
+    Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
+    DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
+    SoundCall,        BasePath,
+};
+
+}  // namespace
+
+void UseScriptedPlatform() {
+    State = ScriptState{};
+    ktPlatform::Sys = ScriptedPlatform;
+}
+
+void PressKey(int vk) {
+    if (vk < 0 || vk > 255) return;
+    State.keys[vk] = 1;
+    // Alt with a key is a system key: the window procedure ignores it.
+    bool alt = State.keys[0x12] && vk != 0x12;
+    State.events.push_back({alt ? ktPlatform::WM_SYSKEYDOWN : ktPlatform::WM_KEYDOWN,
+                            uintptr_t(vk), 0});
+}
+
+void ReleaseKey(int vk) {
+    if (vk < 0 || vk > 255) return;
+    State.keys[vk] = 0;
+    State.events.push_back({ktPlatform::WM_KEYUP, uintptr_t(vk), 0});
+}
+
+}  // namespace ktScript

@@ -1,0 +1,395 @@
+// The SDL platform layer: the one full-screen window, keyboard and pads,
+// the message box, the display (a streaming texture scaled by whole factors)
+// and the audio device.
+#include <SDL.h>
+
+#include <cmath>
+#include <ctime>
+
+#include "ktSystem.h"
+#include "platform.h"
+
+namespace ktPlatform {
+
+namespace {
+
+SDL_Window* Window = nullptr;
+SDL_Renderer* Renderer = nullptr;
+SDL_Texture* Texture = nullptr;
+int TextureWidth = 0;
+int TextureHeight = 0;
+int Lost = 0;
+
+// Messages made by the layer itself, delivered before SDL's events.
+constexpr int PendingSize = 8;
+Message Pending[PendingSize];
+int PendingCount = 0;
+
+void Pend(uint32_t message, uintptr_t wParam) {
+    if (PendingCount < PendingSize) Pending[PendingCount++] = {message, wParam, 0};
+}
+
+// ---- Window ---------------------------------------------------------------
+
+int CreateMainWindow(const char* title) {
+    SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return 0;
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
+    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 960, 720,
+                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+    if (!Window) return 0;
+    if (const ktSystem::IconResource* icon = ktSystem::FindIcon("MAIN")) {
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<uint32_t*>(icon->pixels), icon->width, icon->height, 32, icon->width * 4,
+            SDL_PIXELFORMAT_ARGB8888);
+        if (surface) {
+            SDL_SetWindowIcon(Window, surface);
+            SDL_FreeSurface(surface);
+        }
+    }
+    SDL_ShowWindow(Window);
+    SDL_RaiseWindow(Window);
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_DisableScreenSaver();
+    // A new window that is shown becomes the active one.
+    Pend(WM_ACTIVATEAPP, 1);
+    return 1;
+}
+
+void MinimiseWindow() {
+    if (Window) SDL_MinimizeWindow(Window);
+}
+
+void DestroyMainWindow() {
+    if (Texture) SDL_DestroyTexture(Texture);
+    if (Renderer) SDL_DestroyRenderer(Renderer);
+    if (Window) SDL_DestroyWindow(Window);
+    Texture = nullptr;
+    Renderer = nullptr;
+    Window = nullptr;
+    SDL_EnableScreenSaver();
+}
+
+void SetIme(int enable) {
+    if (enable)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
+}
+
+// ---- Keyboard -------------------------------------------------------------
+
+// The virtual-key code of a key, or 0 for keys the game has no code for.
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + int(key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + int(key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + int(key - SDLK_F1);
+    switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_SPACE: return 0x20;
+    case SDLK_KP_5: return VK_NUMPAD5;
+    case SDLK_LALT:
+    case SDLK_RALT: return 0x12;
+    default: return 0;
+    }
+}
+
+int16_t KeyState(int vk) {
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyboardState(&count);
+    auto held = [&](SDL_Scancode code) { return int(code) < count && keys[code]; };
+    bool down = false;
+    if (vk >= 'A' && vk <= 'Z')
+        down = held(SDL_Scancode(SDL_SCANCODE_A + (vk - 'A')));
+    else
+        switch (vk) {
+        case VK_RETURN: down = held(SDL_SCANCODE_RETURN) || held(SDL_SCANCODE_KP_ENTER); break;
+        case VK_ESCAPE: down = held(SDL_SCANCODE_ESCAPE); break;
+        case VK_LEFT: down = held(SDL_SCANCODE_LEFT); break;
+        case VK_UP: down = held(SDL_SCANCODE_UP); break;
+        case VK_RIGHT: down = held(SDL_SCANCODE_RIGHT); break;
+        case VK_DOWN: down = held(SDL_SCANCODE_DOWN); break;
+        case VK_NUMPAD5: down = held(SDL_SCANCODE_KP_5); break;
+        default: break;
+        }
+    return down ? int16_t(-32767 - 1) : int16_t(0);
+}
+
+// ---- Pads -----------------------------------------------------------------
+
+SDL_Joystick* Joysticks[2] = {nullptr, nullptr};
+SDL_GameController* Controllers[2] = {nullptr, nullptr};
+
+void ClosePads() {
+    for (int pad = 0; pad < 2; pad++) {
+        if (Controllers[pad]) SDL_GameControllerClose(Controllers[pad]);
+        else if (Joysticks[pad]) SDL_JoystickClose(Joysticks[pad]);
+        Controllers[pad] = nullptr;
+        Joysticks[pad] = nullptr;
+    }
+}
+
+void PadConfigChanged() {
+    ClosePads();
+    int count = SDL_NumJoysticks();
+    for (int pad = 0; pad < 2 && pad < count; pad++) {
+        if (SDL_IsGameController(pad)) {
+            Controllers[pad] = SDL_GameControllerOpen(pad);
+            if (Controllers[pad]) Joysticks[pad] = SDL_GameControllerGetJoystick(Controllers[pad]);
+        }
+        if (!Joysticks[pad]) Joysticks[pad] = SDL_JoystickOpen(pad);
+    }
+}
+
+// Raw axis −32768..32767 as the 0..65535 range of a joystick reading.
+uint32_t AxisReading(Sint16 value) { return uint32_t(int32_t(value) + 32768); }
+
+int PadRead(int pad, PadReading* out) {
+    if (pad < 0 || pad > 1 || !Joysticks[pad] || !SDL_JoystickGetAttached(Joysticks[pad]))
+        return 0;
+    SDL_JoystickUpdate();
+    if (SDL_GameController* c = Controllers[pad]) {
+        out->x = AxisReading(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+        out->y = AxisReading(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+        // The direction pad steers like the stick pushed to its end.
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) out->x = 0;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) out->x = 65535;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) out->y = 0;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) out->y = 65535;
+        constexpr SDL_GameControllerButton Buttons[4] = {
+            SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X,
+            SDL_CONTROLLER_BUTTON_START};
+        out->buttons = 0;
+        for (int b = 0; b < 4; b++)
+            if (SDL_GameControllerGetButton(c, Buttons[b])) out->buttons |= 1u << b;
+        return 1;
+    }
+    SDL_Joystick* j = Joysticks[pad];
+    out->x = SDL_JoystickNumAxes(j) > 0 ? AxisReading(SDL_JoystickGetAxis(j, 0)) : 32767;
+    out->y = SDL_JoystickNumAxes(j) > 1 ? AxisReading(SDL_JoystickGetAxis(j, 1)) : 32767;
+    if (SDL_JoystickNumHats(j) > 0) {
+        Uint8 hat = SDL_JoystickGetHat(j, 0);
+        if (hat & SDL_HAT_LEFT) out->x = 0;
+        if (hat & SDL_HAT_RIGHT) out->x = 65535;
+        if (hat & SDL_HAT_UP) out->y = 0;
+        if (hat & SDL_HAT_DOWN) out->y = 65535;
+    }
+    out->buttons = 0;
+    int buttons = SDL_JoystickNumButtons(j);
+    for (int b = 0; b < 4 && b < buttons; b++)
+        if (SDL_JoystickGetButton(j, b)) out->buttons |= 1u << b;
+    return 1;
+}
+
+// ---- Events ---------------------------------------------------------------
+
+// Turns one SDL event into a window message; 0 when it means nothing here.
+int Translate(const SDL_Event& e, Message* out) {
+    switch (e.type) {
+    case SDL_QUIT:
+        *out = {WM_CLOSE, 0, 0};
+        return 1;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: *out = {WM_CLOSE, 0, 0}; return 1;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: *out = {WM_ACTIVATEAPP, 1, 0}; return 1;
+        case SDL_WINDOWEVENT_FOCUS_LOST: *out = {WM_ACTIVATEAPP, 0, 0}; return 1;
+        case SDL_WINDOWEVENT_EXPOSED: *out = {WM_PAINT, 0, 0}; return 1;
+        default: return 0;
+        }
+    case SDL_KEYDOWN: {
+        int vk = VirtualKey(e.key.keysym.sym);
+        if (!vk) return 0;
+        bool system = (e.key.keysym.mod & KMOD_ALT) || vk == 0x12 || vk == VK_F10;
+        *out = {system ? WM_SYSKEYDOWN : WM_KEYDOWN, uintptr_t(vk), 0};
+        return 1;
+    }
+    case SDL_KEYUP: {
+        int vk = VirtualKey(e.key.keysym.sym);
+        if (!vk) return 0;
+        *out = {WM_KEYUP, uintptr_t(vk), 0};
+        return 1;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button == SDL_BUTTON_RIGHT && e.button.clicks == 2) {
+            *out = {WM_RBUTTONDBLCLK, 0, 0};
+            return 1;
+        }
+        return 0;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+        Lost = 1;
+        return 0;
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED:
+        // Reading works again once a pad is back; its centre stays as read
+        // at start-up.
+        PadConfigChanged();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int NextEvent(Message* out, int wait) {
+    if (PendingCount > 0) {
+        *out = Pending[0];
+        for (int i = 1; i < PendingCount; i++) Pending[i - 1] = Pending[i];
+        PendingCount--;
+        return 1;
+    }
+    SDL_Event e;
+    while (wait ? SDL_WaitEvent(&e) : SDL_PollEvent(&e))
+        if (Translate(e, out)) return 1;
+    return 0;
+}
+
+uint32_t TickCount() { return SDL_GetTicks(); }
+int64_t CalendarTime() { return int64_t(std::time(nullptr)); }
+
+// ---- Error box and beep ----------------------------------------------------
+
+// The beep is a short tone added by the audio callback when sound is open.
+int BeepFramesLeft = 0;
+int AudioRate = 44100;
+SDL_AudioDeviceID AudioDevice = 0;
+MixCallback Mixer = nullptr;
+
+void Beep() {
+    if (!AudioDevice) return;
+    SDL_LockAudioDevice(AudioDevice);
+    BeepFramesLeft = AudioRate / 8;
+    SDL_UnlockAudioDevice(AudioDevice);
+}
+
+void MessageBox(const char* text, const char* title) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title, text, Window);
+}
+
+// ---- Display --------------------------------------------------------------
+
+int CreateTexture() {
+    if (Texture) SDL_DestroyTexture(Texture);
+    Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                TextureWidth, TextureHeight);
+    return Texture != nullptr;
+}
+
+int OpenDisplay(int width, int height) {
+    if (!Window) return 0;
+    Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
+    if (!Renderer) return 0;
+    // The picture is scaled by the largest whole factor that fits, centred
+    // on black, without smoothing.
+    SDL_RenderSetLogicalSize(Renderer, width, height);
+    SDL_RenderSetIntegerScale(Renderer, SDL_TRUE);
+    TextureWidth = width;
+    TextureHeight = height;
+    return CreateTexture();
+}
+
+void CloseDisplay() {
+    if (Texture) SDL_DestroyTexture(Texture);
+    if (Renderer) SDL_DestroyRenderer(Renderer);
+    Texture = nullptr;
+    Renderer = nullptr;
+}
+
+void Present(const SDL_Surface* picture) {
+    if (!Renderer || !Texture) return;
+    SDL_UpdateTexture(Texture, nullptr, picture->pixels, picture->pitch);
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Renderer);
+    SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
+    SDL_RenderPresent(Renderer);
+}
+
+int DisplayLost() {
+    if (!Lost) return 0;
+    Lost = 0;
+    if (Renderer) CreateTexture();
+    return 1;
+}
+
+// ---- Audio ----------------------------------------------------------------
+
+void AudioCallback(void*, Uint8* stream, int length) {
+    auto* out = reinterpret_cast<int16_t*>(stream);
+    int frames = length / 4;
+    SDL_memset(stream, 0, size_t(length));
+    if (Mixer) Mixer(out, frames);
+    for (int i = 0; i < frames && BeepFramesLeft > 0; i++, BeepFramesLeft--) {
+        // 880 Hz square wave, faded out over its last part.
+        int phase = (BeepFramesLeft * 880 * 2 / AudioRate) & 1;
+        int level = BeepFramesLeft < 1000 ? 6000 * BeepFramesLeft / 1000 : 6000;
+        int sample = phase ? level : -level;
+        for (int c = 0; c < 2; c++) {
+            int mixed = out[2 * i + c] + sample;
+            out[2 * i + c] = int16_t(mixed > 32767 ? 32767 : mixed < -32768 ? -32768 : mixed);
+        }
+    }
+}
+
+int OpenAudio(MixCallback mix, int* rate) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    SDL_AudioSpec want{};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = AudioCallback;
+    SDL_AudioSpec have{};
+    Mixer = mix;
+    AudioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!AudioDevice) {
+        Mixer = nullptr;
+        return 0;
+    }
+    AudioRate = have.freq;
+    *rate = have.freq;
+    SDL_PauseAudioDevice(AudioDevice, 0);
+    return 1;
+}
+
+void CloseAudio() {
+    if (AudioDevice) SDL_CloseAudioDevice(AudioDevice);
+    AudioDevice = 0;
+    Mixer = nullptr;
+}
+
+void LockAudio() {
+    if (AudioDevice) SDL_LockAudioDevice(AudioDevice);
+}
+void UnlockAudio() {
+    if (AudioDevice) SDL_UnlockAudioDevice(AudioDevice);
+}
+
+const char* BasePath() {
+    static char* path = SDL_GetBasePath();
+    return path ? path : "./";
+}
+
+constexpr Platform SdlPlatform = {
+    CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
+    TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
+    Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
+    DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
+    nullptr,          BasePath,
+};
+
+}  // namespace
+
+Platform Sys = SdlPlatform;
+
+void UseSdlPlatform() { Sys = SdlPlatform; }
+
+}  // namespace ktPlatform

@@ -1,0 +1,68 @@
+// The window procedure: activation, the hidden pointer, the system keys kept
+// out of the game, and the one shutdown.
+#include "ktDraw.h"
+#include "ktSound.h"
+#include "ktSystem.h"
+
+namespace ktSystem {
+
+using namespace ktPlatform;
+
+int32_t ShutdownState = 0;
+int32_t ClientLeft = 0;
+int32_t ClientTop = 0;
+
+int Shutdown() {
+    ktDraw::CloseScreen();
+    ktSound::Close();
+    if (ShutdownState == 0) PostMessage(WM_CLOSE, 0, 0);
+    ShutdownState = 2;
+    return 1;
+}
+
+void HandleKeyDown(int key) {
+    // A second Escape (an auto-repeat, say) that arrives after the shutdown
+    // must not release the display and sound again.
+    if (key == VK_ESCAPE && ShutdownState == 0) Shutdown();
+}
+
+intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+    case WM_ACTIVATEAPP:
+        if (wParam == 0) {
+            AppActive = 0;
+        } else {
+            AppActive = 1;
+            ResetFrameTimer();
+        }
+        return 0;
+    case WM_SETCURSOR:
+        return 1;  // no pointer over the window
+    case WM_MOVE:
+        ClientLeft = int32_t(uint32_t(lParam) & 0xFFFF);
+        ClientTop = int32_t((uint32_t(lParam) >> 16) & 0xFFFF);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 1;  // no screen saver while playing
+        return 0;
+    case WM_KEYDOWN:
+        HandleKeyDown(int(wParam));
+        return 0;
+    case WM_SYSKEYDOWN:
+        return 0;  // Alt combinations and F10 never reach the system
+    case WM_RBUTTONDBLCLK:
+        return 0;
+    case WM_CLOSE:
+        if (ShutdownState == 0) ShutdownState = 1;
+        if (ShutdownState < 2) Shutdown();
+        DestroyWindow();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace ktSystem

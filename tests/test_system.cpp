@@ -1,0 +1,217 @@
+// The frame loop, the window procedure and shutdown, pads and the error box.
+#include "engine_fixture.h"
+
+using namespace ktPlatform;
+using ktScript::State;
+
+namespace {
+
+int FramesRun[8];
+void CountScene1() { FramesRun[1]++; }
+void CountScene2() { FramesRun[2]++; }
+// Scene 3 hands over to scene 1 in its frame.
+void SwitchScene3() {
+    FramesRun[3]++;
+    ktSystem::SceneId = 1;
+}
+// Scene 4 presses Escape on its third frame.
+void EscapeScene4() {
+    if (++FramesRun[4] == 3) ktScript::PressKey(VK_ESCAPE);
+    State.tick += 10;
+}
+uint32_t Seed;
+void SeedRandom(uint32_t seed) { Seed = seed; }
+void LoadResources() {
+    ktDraw::Screen(320, 240);
+    ktSystem::SceneId = 2;
+}
+constexpr ktSystem::SceneHandler Scenes[] = {nullptr, CountScene1, CountScene2, SwitchScene3,
+                                             EscapeScene4};
+const ktSystem::GameEntry Entry = {LoadResources, SeedRandom, Scenes, 5, nullptr, 0};
+
+class SystemTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        for (int& n : FramesRun) n = 0;
+    }
+    int Dispatch() {
+        int code = -1;
+        return ktSystem::DispatchMessages(&code) ? -1 : code;
+    }
+};
+
+TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
+    State.tick = 5000;
+    State.calendarTime = 1234567;
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    EXPECT_EQ(Seed, 1234567u);
+    EXPECT_EQ(State.imeEnabled, 0);
+    EXPECT_EQ(ktSystem::SceneId, 2);
+    EXPECT_EQ(ktSystem::FrameSeconds, 0.0f);
+    State.tick = 5016;
+    ktSystem::RunFrame();
+    EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.016f);
+    EXPECT_EQ(FramesRun[2], 1);
+    // Two frames within one tick measure nothing.
+    ktSystem::RunFrame();
+    EXPECT_EQ(ktSystem::FrameSeconds, 0.0f);
+}
+
+TEST_F(SystemTest, WindowThatCannotBeCreatedEndsTheProgramAtOnce) {
+    State.windowFails = 1;
+    EXPECT_EQ(ktSystem::WinMain(Entry), 0);
+    EXPECT_EQ(State.displayOpen, 0);
+    EXPECT_EQ(ktSystem::SceneId, 0);
+}
+
+TEST_F(SystemTest, InactiveTimeNeverReachesAFrameAndTheTickWrapIsSmall) {
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    State.events.push_back({WM_ACTIVATEAPP, 0, 0});
+    EXPECT_EQ(Dispatch(), -1);
+    EXPECT_EQ(ktSystem::AppActive, 0);
+    State.tick += 600000;  // ten minutes in the background
+    State.events.push_back({WM_ACTIVATEAPP, 1, 0});
+    Dispatch();
+    EXPECT_EQ(ktSystem::AppActive, 1);
+    State.tick += 20;
+    ktSystem::RunFrame();
+    EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.020f);
+
+    ktSystem::LastFrameTick = 0xFFFFFFF0u;
+    State.tick = 0x10;
+    ktSystem::RunFrame();
+    EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.032f);
+}
+
+TEST_F(SystemTest, SceneTableRunsOnlyKnownScenesAndSwitchesOnTheNextFrame) {
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    for (int id : {0, 7, -3, 1000}) {
+        ktSystem::SceneId = id;
+        State.tick += 5;
+        ktSystem::RunFrame();
+        EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.005f);  // time is still measured
+    }
+    EXPECT_EQ(FramesRun[1] + FramesRun[2] + FramesRun[3] + FramesRun[4], 0);
+    ktSystem::SceneId = 3;
+    ktSystem::RunFrame();
+    EXPECT_EQ(FramesRun[3], 1);
+    EXPECT_EQ(FramesRun[1], 0);  // the new scene waits for the next frame
+    ktSystem::RunFrame();
+    EXPECT_EQ(FramesRun[1], 1);
+}
+
+TEST_F(SystemTest, EscapeShutsDownOnceAndTheLoopEndsWithoutAnotherFrame) {
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    ktSystem::SceneId = 4;
+    State.events.push_back({WM_ACTIVATEAPP, 1, 0});
+    EXPECT_EQ(ktSystem::MessageLoop(), 0);
+    EXPECT_EQ(FramesRun[4], 3);  // no frame after the Escape press
+    EXPECT_EQ(ktSystem::ShutdownState, 2);
+    EXPECT_EQ(State.minimises, 1);  // the display was released once
+    EXPECT_EQ(State.displayOpen, 0);
+    EXPECT_EQ(State.windowOpen, 0);
+    EXPECT_EQ(ktSystem::MainWindow, 0);
+}
+
+TEST_F(SystemTest, SecondEscapeAndLaterCloseRequestReleaseNothingAgain) {
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    ktScript::PressKey(VK_ESCAPE);
+    ktScript::PressKey(VK_ESCAPE);  // an auto-repeat before the window is gone
+    State.events.push_back({WM_CLOSE, 0, 0});
+    EXPECT_EQ(Dispatch(), 0);
+    EXPECT_EQ(State.minimises, 1);
+    EXPECT_EQ(ktSystem::ShutdownState, 2);
+}
+
+TEST_F(SystemTest, CloseRequestFromTheSystemShutsDownOnce) {
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    State.events.push_back({WM_CLOSE, 0, 0});
+    EXPECT_EQ(Dispatch(), 0);
+    EXPECT_EQ(State.minimises, 1);
+    EXPECT_EQ(State.windowOpen, 0);
+    EXPECT_EQ(ktSystem::ShutdownState, 2);
+}
+
+TEST_F(SystemTest, AltCombinationsAndOtherMessagesNeverCloseTheGame) {
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    ktScript::PressKey(0x12);  // Alt
+    ktScript::PressKey(VK_F4);
+    ktScript::PressKey(VK_ESCAPE);
+    ktScript::ReleaseKey(0x12);
+    ktScript::PressKey(VK_F10);
+    State.events.push_back({WM_SYSCOMMAND, SC_SCREENSAVE, 0});
+    State.events.push_back({WM_RBUTTONDBLCLK, 0, 0});
+    State.events.push_back({WM_SETCURSOR, 0, 0});
+    EXPECT_EQ(Dispatch(), -1);
+    EXPECT_EQ(ktSystem::ShutdownState, 0);
+    EXPECT_EQ(ktSystem::MainWindow, 1);
+    EXPECT_EQ(ktSystem::WindowProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
+    EXPECT_EQ(ktSystem::WindowProc(WM_SETCURSOR, 0, 0), 1);
+    ktSystem::WindowProc(WM_MOVE, 0, intptr_t(0x00200010));
+    EXPECT_EQ(ktSystem::ClientLeft, 0x10);
+    EXPECT_EQ(ktSystem::ClientTop, 0x20);
+}
+
+TEST_F(SystemTest, PadHalfWayRuleAroundAMiddleCentre) {
+    State.pads[0] = {1, {32767, 32767, 0}};
+    ktSystem::OpenPads();
+    EXPECT_EQ(ktSystem::PadCentreX[0], 32767);
+    EXPECT_EQ(ktSystem::PadCentreX[1], 0);  // pad 1 gave no reading
+    struct Case {
+        uint32_t position;
+        int32_t direction;
+    } cases[] = {{0, -1}, {16383, -1}, {16384, 0}, {32767, 0}, {49149, 0}, {49150, 1}, {65535, 1}};
+    for (const Case& c : cases) {
+        State.pads[0].reading = {c.position, 32767, 0};
+        int32_t x = 9, y = 9;
+        ktSystem::PadStick(0, &x, &y);
+        EXPECT_EQ(x, c.direction) << c.position;
+        EXPECT_EQ(y, 0);
+    }
+    State.pads[0].reading.buttons = 8;
+    EXPECT_EQ(ktSystem::PadButton(0, 4), 1);
+    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
+}
+
+TEST_F(SystemTest, PadWithoutStartReadingAndMissingPad) {
+    ktSystem::OpenPads();  // no pad yet: centres 0
+    int32_t x = 0, y = 0;
+    ktSystem::PadStick(0, &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
+    // Plugged in later: centre 0, so 0 is −1 and anything above is +1.
+    State.pads[0] = {1, {0, 1, 1}};
+    ktSystem::PadStick(0, &x, &y);
+    EXPECT_EQ(x, -1);
+    EXPECT_EQ(y, 1);
+    EXPECT_EQ(ktSystem::PadButton(0, 1), 1);
+    // Unplugged again: the last direction stays.
+    State.pads[0].present = 0;
+    ktSystem::PadStick(0, &x, &y);
+    EXPECT_EQ(x, -1);
+    EXPECT_EQ(y, 1);
+    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
+}
+
+TEST_F(SystemTest, ErrorBoxJoinsCaptionAndTextAndBeeps) {
+    EXPECT_EQ(ktSystem::ShowError("ktDraw::LoadObject", "BMPファイルを読み込めません"), 0);
+    ASSERT_EQ(State.boxes.size(), 1u);
+    EXPECT_EQ(State.boxes[0], "ktDraw::LoadObject : BMPファイルを読み込めません");
+    EXPECT_EQ(State.beeps, 1);
+    // No fixed buffer cuts a long message.
+    std::string longText(600, 'x');
+    ktSystem::ShowError("caption", longText.c_str());
+    EXPECT_EQ(State.boxes[1], "caption : " + longText);
+}
+
+TEST_F(SystemTest, KeyStatesAreNegativeWhileHeld) {
+    EXPECT_EQ(ktSystem::GetKeyState(VK_Z), 0);
+    ktScript::PressKey(VK_Z);
+    EXPECT_LT(ktSystem::GetKeyState(VK_Z), 0);
+    ktScript::ReleaseKey(VK_Z);
+    EXPECT_EQ(ktSystem::GetKeyState(VK_Z), 0);
+}
+
+}  // namespace
