@@ -1,0 +1,72 @@
+// The game's operations, one group per piece of the game. Each piece lives
+// in its own source file, named in the group's heading.
+#pragma once
+
+#include <cstdint>
+
+#include "globals.h"
+#include "ktSystem.h"
+
+// ---- game_state.cpp: the resource set, a new game, decimal helpers, random ----
+void LoadResourceSet();
+void ResetGame();
+int32_t ParseDecimal(const char* text);
+const char* FormatDecimal(int32_t n);
+int32_t PowerOfTen(int32_t n);
+int32_t IntPower(int32_t base, int32_t n);
+// One draw of GameRandom: 0 to 32767.
+int32_t Random();
+// R(n): one draw reduced modulo n.
+int32_t Random(int32_t n);
+void SeedRandom(uint32_t seed);
+// Adds points to Score without wrapping past 4294967295.
+void AddScore(uint64_t points);
+
+// ---- menus.cpp: title, mode select and character select ----------------------
+void TitleFrame();
+void ModeSelectFrame();
+void CharacterSelectFrame();
+
+// ---- stage_script.cpp: stage loading and the two script streams ----------------
+void StartStage();
+void StepScript1();
+void StepScript2();
+void CheckStageClear();
+// Closes both script streams (a closed stream is left null).
+void CloseScripts();
+
+// ---- play_frame.cpp: the play scene's frame --------------------------------------
+void PlayFrame();
+
+// ---- depth_patterns.cpp: first-stream codes 0 to 49 --------------------------------
+void FireDepthPattern(int32_t code);
+void NextDepthShotSlot();
+
+// ---- flat_patterns.cpp: first-stream codes 50 to 100 -------------------------------
+void FireFlatPattern(int32_t code);
+void SpawnFlatShot();
+void AimFlatShot(float tx, float ty, int32_t slot, int32_t speed);
+
+// ---- boss_steering.cpp: second-stream codes 0 to 49 ---------------------------------
+void SteerBoss(int32_t code);
+
+// ---- enemy_shots.cpp: depth shots, flat shots, the boss and bursts -------------------
+void UpdateDepthShots();
+void UpdateFlatShots();
+void UpdateBoss();
+void UpdateBursts();
+void NextBurstSlot();
+void SpawnBurst(int32_t x, int32_t y);
+
+// ---- player.cpp: the player, the player's shots and the combo gauge -------------------
+void UpdatePlayer();
+void NextPlayerShotSlot();
+
+// ---- bomb.cpp: the bomb and the stock icons ---------------------------------------------
+void UpdateBomb();
+
+// ---- results.cpp: the results scene and the score log -----------------------------------
+void ResultsFrame();
+
+// ---- scene_table.cpp: what the engine's entry point needs of the game ---------------------
+extern const ktSystem::GameEntry GameEntryPoints;
