@@ -3,6 +3,7 @@
 // are mixed by the engine's own mixer on the platform's audio device.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,321 @@
+// ktSound: reading wave files, loading sound objects, and what the mixer
+// makes of play, loop and stop. Runs on the scripted platform: no sound card.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ktSound.h"
+#include "sys_script.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Frames = std::vector<int16_t>;  // stereo: left, right, left, ...
+
+const std::string WaveNotFound = "ktSound::LoadObject : WAVEリソースが見つかりません";
+const std::string NoBuffer = "ktSound::LoadObject : サウンドバッファが生成できません";
+
+void Put(Bytes& b, uint32_t value, int size) {
+    for (int i = 0; i < size; i++) b.push_back(uint8_t(value >> (8 * i)));
+}
+Bytes Chunk(const char* id, const Bytes& payload, uint32_t length = UINT32_MAX) {
+    Bytes b(id, id + 4);
+    Put(b, length == UINT32_MAX ? uint32_t(payload.size()) : length, 4);
+    b.insert(b.end(), payload.begin(), payload.end());
+    if (payload.size() & 1) b.push_back(0);
+    return b;
+}
+Bytes Riff(const std::vector<Bytes>& chunks, const char* id = "RIFF", const char* form = "WAVE") {
+    Bytes body(form, form + 4);
+    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+    Bytes b(id, id + 4);
+    Put(b, uint32_t(body.size()), 4);
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+Bytes Fmt(int channels, int bits, uint32_t rate, int tag = 1, int align = -1) {
+    Bytes b;
+    Put(b, tag, 2), Put(b, channels, 2), Put(b, rate, 4);
+    Put(b, rate * channels * bits / 8, 4), Put(b, align < 0 ? channels * bits / 8 : align, 2), Put(b, bits, 2);
+    return b;
+}
+Bytes Pcm16(const Frames& samples) {
+    Bytes b;
+    for (int16_t s : samples) Put(b, uint16_t(s), 2);
+    return b;
+}
+Bytes Wave(int channels, int bits, uint32_t rate, const Bytes& data) {
+    return Riff({Chunk("fmt ", Fmt(channels, bits, rate)), Chunk("data", data)});
+}
+// A stereo ramp of n frames: left 100, 200, ..., right the negatives.
+Frames Ramp(int n) {
+    Frames f;
+    for (int i = 1; i <= n; i++) f.push_back(int16_t(100 * i)), f.push_back(int16_t(-100 * i));
+    return f;
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ktSound::Close();
+        ktScript::UseScriptedPlatform();
+        char pattern[] = "/tmp/graze_sound_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        ktScript::State.basePath = dir + "/";
+        ASSERT_EQ(ktSound::Open(), 1);
+        ktSound::ResetTable();
+    }
+    void TearDown() override {
+        ktSound::Close();
+        ktSound::ResetTable();
+        std::filesystem::remove_all(dir);
+    }
+    void Write(const std::string& name, const Bytes& bytes) {
+        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    int Load(const std::string& name, const Bytes& bytes, int copies = 1) {
+        Write(name, bytes);
+        return ktSound::LoadObject(("./" + name).c_str(), copies);
+    }
+    int LoadRamp(int frames, int copies = 1) {
+        return Load("ramp.wav", Wave(2, 16, ktSound::DeviceRate, Pcm16(Ramp(frames))), copies);
+    }
+    // What the device would be given next: `frames` frames mixed into silence.
+    Frames Mix(int frames) {
+        Frames out(size_t(frames) * 2, 0);
+        if (ktScript::State.mix) ktScript::State.mix(out.data(), frames);
+        return out;
+    }
+    std::string dir;
+};
+
+TEST_F(SoundTest, ReadsPcmWaveAndSkipsOtherChunks) {
+    Bytes data = Pcm16({1, -2, 3, -4});
+    // A padded odd chunk in front, the data ahead of "fmt ", a chunk behind the RIFF end.
+    Bytes file = Riff({Chunk("LIST", {1, 2, 3}), Chunk("data", data), Chunk("fmt ", Fmt(2, 16, 22050))});
+    file.insert(file.end(), {'j', 'u', 'n', 'k', 0, 0, 0, 0});
+    Write("a.wav", file);
+    ktSound::WaveData w;
+    ASSERT_EQ(ktSound::ReadWave((dir + "/a.wav").c_str(), &w), 1);
+    EXPECT_EQ(w.formatTag, 1); EXPECT_EQ(w.channels, 2); EXPECT_EQ(w.samplesPerSec, 22050u);
+    EXPECT_EQ(w.avgBytesPerSec, 88200u); EXPECT_EQ(w.blockAlign, 4); EXPECT_EQ(w.bitsPerSample, 16);
+    EXPECT_EQ(w.data, data);
+    EXPECT_TRUE(w.extra.empty());
+    // Any other format carries its extra bytes behind a count.
+    Bytes fmt = Fmt(1, 4, 8000, 2);
+    fmt.insert(fmt.end(), {3, 0, 7, 8, 9});
+    Bytes adpcm = Riff({Chunk("fmt ", fmt), Chunk("data", {5, 6})});
+    ASSERT_EQ(ktSound::ReadWaveBytes(adpcm.data(), adpcm.size(), &w), 1);
+    EXPECT_EQ(w.formatTag, 2); EXPECT_EQ(w.extra, Bytes({7, 8, 9})); EXPECT_EQ(w.data, Bytes({5, 6}));
+}
+
+TEST_F(SoundTest, RefusesWhatIsNotAWholeWave) {
+    Bytes fmt = Fmt(1, 16, 8000), data = Pcm16({1, 2, 3});
+    Bytes shortFmt(fmt.begin(), fmt.begin() + 14);
+    const std::vector<std::pair<const char*, Bytes>> bad = {
+        {"empty", {}},
+        {"fmt shorter than 16", Riff({Chunk("fmt ", shortFmt), Chunk("data", data)})},
+        {"data cut short", Riff({Chunk("fmt ", fmt), Chunk("data", data, 100)})},
+        {"data length near 4 GiB", Riff({Chunk("fmt ", fmt), Chunk("data", data, 0xFFFFFFF0u)})},
+        {"huge chunk before fmt", Riff({Chunk("LIST", {}, 0xFFFFFFF7u), Chunk("fmt ", fmt), Chunk("data", data)})},
+        {"not RIFF", Riff({Chunk("fmt ", fmt), Chunk("data", data)}, "RIFX")},
+        {"not WAVE", Riff({Chunk("fmt ", fmt), Chunk("data", data)}, "RIFF", "AVI ")},
+        {"no fmt", Riff({Chunk("data", data)})},
+        {"no data", Riff({Chunk("fmt ", fmt)})},
+    };
+    ktSound::WaveData w;
+    for (const auto& [what, bytes] : bad) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(ktSound::ReadWaveBytes(bytes.data(), bytes.size(), &w), 0);
+        EXPECT_EQ(Load(std::string(what).substr(0, 3) + ".wav", bytes), 0);
+        ASSERT_FALSE(ktScript::State.boxes.empty());
+        EXPECT_EQ(ktScript::State.boxes.back(), WaveNotFound);
+    }
+    EXPECT_EQ(ktSound::LoadObject("./missing.wav", 1), 0);
+    EXPECT_EQ(ktScript::State.boxes.size(), bad.size() + 1);
+    EXPECT_EQ(ktSound::ReadWave(dir.c_str(), &w), 0);  // a folder
+    // Every cut of a good file is refused; random damage never reads outside it.
+    Bytes good = Wave(2, 16, 8000, Pcm16(Ramp(20)));
+    for (size_t n = 0; n < good.size(); n++) EXPECT_EQ(ktSound::ReadWaveBytes(good.data(), n, &w), 0) << n;
+    uint32_t seed = 1;
+    for (int round = 0; round < 3000; round++) {
+        Bytes damaged = good;
+        for (int k = 0; k < 3; k++) {
+            seed = seed * 214013 + 2531011;
+            damaged[(seed >> 8) % damaged.size()] = uint8_t(seed >> 24);
+        }
+        if (ktSound::ReadWaveBytes(damaged.data(), damaged.size(), &w)) {
+            EXPECT_LE(w.data.size(), damaged.size());
+        }
+    }
+    // None of the refusals took a slot.
+    EXPECT_EQ(LoadRamp(4), 0);
+}
+
+TEST_F(SoundTest, LoadsEightAndSixteenBitMonoAndStereoInTheDeviceFormat) {
+    const int rate = ktSound::DeviceRate;
+    ASSERT_EQ(Load("m8.wav", Wave(1, 8, rate, {0, 128, 255})), 0);
+    ASSERT_EQ(Load("s8.wav", Wave(2, 8, rate, {0, 255, 192, 64})), 1);
+    ASSERT_EQ(Load("m16.wav", Wave(1, 16, rate, Pcm16({-32768, 5}))), 2);
+    ASSERT_EQ(Load("s16.wav", Wave(2, 16, rate, Pcm16({7, -7}))), 3);
+    EXPECT_TRUE(ktScript::State.boxes.empty());
+    const std::vector<Frames> expected = {
+        {-32768, -32768, 0, 0, 32512, 32512, 0, 0},
+        {-32768, 32512, 16384, -16384, 0, 0, 0, 0},
+        {-32768, -32768, 5, 5, 0, 0, 0, 0},
+        {7, -7, 0, 0, 0, 0, 0, 0},
+    };
+    for (int s = 0; s < 4; s++) {
+        ktSound::PlayObject(s, -1);
+        EXPECT_EQ(Mix(4), expected[s]) << s;
+    }
+    // Half the device rate: twice the frames, the new ones halfway between.
+    ASSERT_EQ(rate % 2, 0);
+    ASSERT_EQ(Load("half.wav", Wave(1, 16, rate / 2, Pcm16({0, 1000, 2000}))), 4);
+    ktSound::PlayObject(4, -1);
+    EXPECT_EQ(Mix(7), Frames({0, 0, 500, 500, 1000, 1000, 1500, 1500, 2000, 2000, 2000, 2000, 0, 0}));
+}
+
+TEST_F(SoundTest, UnplayableFormatsCannotMakeABuffer) {
+    const int rate = ktSound::DeviceRate;
+    Bytes floatFmt = Fmt(1, 16, rate, 3);
+    floatFmt.insert(floatFmt.end(), {0, 0});  // no extra format bytes
+    const std::vector<std::pair<const char*, Bytes>> bad = {
+        {"24-bit", Riff({Chunk("fmt ", Fmt(1, 24, rate)), Chunk("data", {1, 2, 3})})},
+        {"3 channels", Riff({Chunk("fmt ", Fmt(3, 8, rate)), Chunk("data", {1, 2, 3})})},
+        {"0 channels", Riff({Chunk("fmt ", Fmt(0, 8, rate)), Chunk("data", {1, 2, 3})})},
+        {"rate 0", Wave(1, 8, 0, {1, 2})},
+        {"half a frame", Wave(2, 16, rate, {1, 2, 3, 4, 5, 6})},
+        {"wrong block size", Riff({Chunk("fmt ", Fmt(1, 16, rate, 1, 4)), Chunk("data", {1, 2, 3, 4})})},
+        {"not PCM", Riff({Chunk("fmt ", floatFmt), Chunk("data", {1, 2, 3, 4})})},
+        {"no samples", Wave(1, 8, rate, {})},
+        {"too long once converted", Wave(1, 8, 1, Bytes(1000, 128))},
+    };
+    for (const auto& [what, bytes] : bad) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(Load("bad.wav", bytes), 0);
+        ASSERT_FALSE(ktScript::State.boxes.empty());
+        EXPECT_EQ(ktScript::State.boxes.back(), NoBuffer);
+    }
+    EXPECT_EQ(ktScript::State.boxes.size(), bad.size());
+    EXPECT_EQ(LoadRamp(4), 0);
+}
+
+TEST_F(SoundTest, NameLengthIsTestedLastAndTheTableHoldsSeventy) {
+    Write("a.wav", Wave(1, 8, 8000, {1, 2}));
+    std::string name30 = "./" + std::string(24, 'n') + ".wav", name31 = "./" + std::string(25, 'n') + ".wav";
+    Write(name30.substr(2), Wave(1, 8, 8000, {1, 2}));
+    Write(name31.substr(2), Wave(1, 8, 8000, {1, 2}));
+    EXPECT_EQ(ktSound::LoadObject(name31.c_str(), 1), 0);
+    ASSERT_EQ(ktScript::State.boxes.size(), 1u);
+    EXPECT_EQ(ktScript::State.boxes[0], "ktSound::LoadObject : ファイル名またはリソース名が長すぎます");
+    EXPECT_EQ(ktSound::LoadObject(name30.c_str(), 1), 1);  // slot 0 stayed used
+    ktSound::PlayObject(0, -1);
+    ktSound::PlayObject(1, -1);
+    EXPECT_EQ(ktScript::State.sounds, std::vector<std::string>({"play ", "play " + name30}));
+    for (int i = 2; i < ktSound::SoundObjectCount; i++) EXPECT_EQ(ktSound::LoadObject("./a.wav", 1), i);
+    EXPECT_EQ(ktSound::LoadObject("./a.wav", 1), 0);
+    EXPECT_EQ(ktScript::State.boxes.back(), "ktSound::LoadObject : オブジェクト数が多すぎます");
+}
+
+TEST_F(SoundTest, SoundOffDoesNothingAndShowsNothing) {
+    ktSound::Close();
+    EXPECT_EQ(ktScript::State.audioOpen, 0);
+    ktScript::State.audioFails = 1;
+    EXPECT_EQ(ktSound::Open(), 0);
+    EXPECT_EQ(LoadRamp(4), 0);
+    ktSound::PlayObject(0, -1);
+    ktSound::LoopObject(0, -1);
+    ktSound::StopObject(0, -1);
+    Frames out(8, 0);
+    ktSound::Mix(out.data(), 4);
+    EXPECT_EQ(out, Frames(8, 0));
+    EXPECT_TRUE(ktScript::State.boxes.empty());
+    EXPECT_TRUE(ktScript::State.sounds.empty());
+}
+
+TEST_F(SoundTest, CopiesTakeTurnsAndEachStartsFromTheBeginning) {
+    EXPECT_EQ(ktScript::State.mix, &ktSound::Mix);
+    ASSERT_EQ(LoadRamp(100, 3), 0);
+    Frames ramp = Ramp(100), expected;
+    ktSound::PlayObject(0, -1), Mix(2);  // copy 0 at frame 2
+    ktSound::PlayObject(0, -1), Mix(2);  // copy 1 at 2, copy 0 at 4
+    ktSound::PlayObject(0, -1), Mix(2);  // copy 2 at 2, copy 1 at 4, copy 0 at 6
+    ktSound::PlayObject(0, -1);          // copy 0 again, from the start
+    const auto& b = ktSound::SoundObjects[0].buffers;
+    EXPECT_EQ(b[0].position, 0u); EXPECT_EQ(b[1].position, 4u); EXPECT_EQ(b[2].position, 2u);
+    for (int i = 0; i < 2; i++) expected.push_back(int16_t(ramp[i * 2] + ramp[(i + 4) * 2] + ramp[(i + 2) * 2]));
+    Frames mixed = Mix(2);
+    EXPECT_EQ(Frames({mixed[0], mixed[2]}), expected);
+    // Copies clamp to 1..10.
+    EXPECT_EQ(LoadRamp(3, 0), 1); EXPECT_EQ(ktSound::SoundObjects[1].copies, 1);
+    EXPECT_EQ(LoadRamp(3, 25), 2); EXPECT_EQ(ktSound::SoundObjects[2].copies, 10);
+}
+
+TEST_F(SoundTest, OneShotEndsStopRewindsLoopWraps) {
+    ASSERT_EQ(LoadRamp(5, 2), 0);
+    ASSERT_EQ(LoadRamp(5, 1), 1);
+    Frames ramp = Ramp(5), once = ramp;
+    once.resize(16, 0);
+    ktSound::PlayObject(0, 0);
+    EXPECT_EQ(Mix(8), once);  // the sound, then silence
+    EXPECT_EQ(ktSound::SoundObjects[0].buffers[0].playing, 0);
+    // Stop rewinds: the next play starts at the first frame again.
+    ktSound::PlayObject(0, -1), Mix(3);
+    ktSound::StopObject(0, -1);
+    EXPECT_EQ(ktSound::SoundObjects[0].buffers[0].position, 0u);
+    EXPECT_EQ(Mix(4), Frames(8, 0));
+    ktSound::PlayObject(0, 1);
+    EXPECT_EQ(Mix(8), once);
+    // Stopping one copy leaves the other playing.
+    ktSound::PlayObject(0, 0), ktSound::PlayObject(0, 1), ktSound::StopObject(0, 1);
+    EXPECT_EQ(Mix(8), once);
+    // A loop wraps without a gap, across mixes of any length, until stopped;
+    // looping again starts over.
+    ktSound::LoopObject(1, -1);
+    Frames looped = Mix(3), more = Mix(300);
+    looped.insert(looped.end(), more.begin(), more.end());
+    for (size_t i = 0; i < looped.size(); i++) ASSERT_EQ(looped[i], ramp[i % ramp.size()]) << i;
+    ktSound::LoopObject(1, -1);
+    EXPECT_EQ(Mix(2), Frames(ramp.begin(), ramp.begin() + 4));
+    ktSound::StopObject(1, -1);
+    EXPECT_EQ(Mix(5), Frames(10, 0));
+}
+
+TEST_F(SoundTest, MixAddsAndSaturates) {
+    ASSERT_EQ(Load("loud.wav", Wave(2, 16, ktSound::DeviceRate, Pcm16({30000, -30000})), 2), 0);
+    ASSERT_EQ(LoadRamp(1), 1);
+    Frames out = {1000, 1000, 1000, 1000};
+    ktSound::PlayObject(1, -1);
+    ktSound::Mix(out.data(), 2);
+    EXPECT_EQ(out, Frames({1100, 900, 1000, 1000}));
+    ktSound::PlayObject(0, 0), ktSound::PlayObject(0, 1);
+    EXPECT_EQ(Mix(1), Frames({32767, -32768}));
+}
+
+TEST_F(SoundTest, SoundCallsAndCallsThatDoNothing) {
+    ASSERT_EQ(LoadRamp(50), 0);
+    ktSound::PlayObject(-1, -1), ktSound::PlayObject(70, -1), ktSound::PlayObject(5, -1);
+    ktSound::LoopObject(0, 1), ktSound::StopObject(0, 1), ktSound::StopObject(69, -1);
+    EXPECT_EQ(Mix(4), Frames(8, 0));
+    EXPECT_TRUE(ktScript::State.sounds.empty());
+    ktSound::PlayObject(0, -1), ktSound::LoopObject(0, 0), ktSound::StopObject(0, -1);
+    EXPECT_EQ(ktScript::State.sounds, std::vector<std::string>({"play ./ramp.wav", "loop ./ramp.wav", "stop ./ramp.wav"}));
+    // After Close nothing plays, and the device is gone.
+    ktSound::LoopObject(0, -1);
+    ktSound::Close();
+    EXPECT_EQ(ktScript::State.audioOpen, 0);
+    ktSound::PlayObject(0, -1);
+    Frames out(4, 0);
+    ktSound::Mix(out.data(), 2);
+    EXPECT_EQ(out, Frames(4, 0));
+    EXPECT_EQ(ktScript::State.sounds.size(), 4u);
+}
+
+}  // namespace
