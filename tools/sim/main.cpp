@@ -1,0 +1,30 @@
+// grazerunner-sim SCRIPT: runs the game headless from a script.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "sim.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: grazerunner-sim SCRIPT   (or --help)\n";
+        return sim::ScriptWrong;
+    }
+    std::string arg = argv[1];
+    if (arg == "--help" || arg == "-h") {
+        std::cout << sim::HelpText();
+        return 0;
+    }
+    // The built data folder sits beside the program.
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string root = ec ? std::string(".") : self.parent_path().string();
+    if (arg == "-") return sim::RunScript(std::cin, "-", root, std::cout, std::cerr);
+    std::ifstream in(arg);
+    if (!in) {
+        std::cerr << "grazerunner-sim: cannot read " << arg << "\n";
+        return sim::ScriptWrong;
+    }
+    return sim::RunScript(in, arg, root, std::cout, std::cerr);
+}

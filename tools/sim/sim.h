@@ -1,0 +1,24 @@
+// The simulator: the game's own start-up, message loop, frame step, scenes
+// and engine on the scripted platform, driven by a script of directives.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace sim {
+
+// Exit status of a run.
+constexpr int AllRan = 0;
+constexpr int ExpectFailed = 1;
+constexpr int ScriptWrong = 2;
+
+// Runs a whole script read from `in`; `name` names it in messages. Results
+// (call results, dumps, failed expectations) go to `out`, script errors to
+// `err`. `defaultRoot` is the program folder when the script names none.
+int RunScript(std::istream& in, const std::string& name, const std::string& defaultRoot,
+              std::ostream& out, std::ostream& err);
+
+// The directives, for --help.
+const char* HelpText();
+
+}  // namespace sim
