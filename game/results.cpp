@@ -1,0 +1,76 @@
+// The results scene: the final score as a wall of digit cells until the
+// player confirms, then one line for the game at the end of the score log
+// point.txt and back to the title. The log is only ever appended to.
+#include <cstdio>
+#include <cstring>
+
+#include "game.h"
+#include "ktDraw.h"
+#include "ktSound.h"
+
+namespace {
+
+constexpr const char* ScoreLogName = "point.txt";
+
+constexpr int32_t WallColumns = 8;
+constexpr int32_t WallRows = 12;
+constexpr int32_t CellWidth = 40;
+constexpr int32_t CellHeight = 20;
+
+// Name tag of each character, as the log writes it.
+constexpr const char* NameTags[3] = {
+    "N:ASTER",   // 0
+    "N:BRIONY",  // 1
+    "N:CALLA",   // 2
+};
+
+// Log line of each difficulty; any other value is written as MASTER.
+constexpr const char* KidsLine = "STAGE %d MAXCOMBO %d POINT %u %s M:KIDS\n";
+constexpr const char* StandardLine = "STAGE %d MAXCOMBO %d POINT %u %s M:STANDARD\n";
+constexpr const char* MasterLine = "STAGE %d MAXCOMBO %d POINT %u %s M:MASTER\n";
+
+// Row r shows the digit of Score at the place 10^(11 - r): read from the top,
+// the rows spell the score with twelve digits and leading zeros.
+void DrawDigitWall() {
+    uint64_t place = 1;
+    for (int32_t r = WallRows - 1; r >= 0; r--) {
+        const int32_t digit = static_cast<int32_t>((Score / place) % 10);
+        for (int32_t c = 0; c < WallColumns; c++)
+            ktDraw::DrawObject(CellWidth * c, CellHeight * r, DigitsImage, 0, CellHeight * digit,
+                               CellWidth, CellHeight * digit + CellHeight);
+        place *= 10;
+    }
+}
+
+// Appends the game's line to the score log. A log that cannot be opened
+// loses this one line, with a message; earlier lines are never touched.
+void AppendScoreLine() {
+    std::FILE* log = std::fopen(ScoreLogName, "a");
+    if (!log) {
+        std::fprintf(stderr, "grazerunner: cannot open %s for appending; this game is not logged\n",
+                     ScoreLogName);
+        return;
+    }
+    const bool knownCharacter = Character >= 0 && Character < 3;
+    std::snprintf(PathBuffer, sizeof PathBuffer, "%s", knownCharacter ? NameTags[Character] : "");
+    const char* line = GameMode == 2 ? KidsLine : GameMode == 1 ? StandardLine : MasterLine;
+    std::fprintf(log, line, StageNo, MaxCombo, static_cast<unsigned>(Score), PathBuffer);
+    if (std::fclose(log) != 0)
+        std::fprintf(stderr, "grazerunner: could not finish writing %s\n", ScoreLogName);
+}
+
+}  // namespace
+
+void ResultsFrame() {
+    ktDraw::ClearScreen();
+    DrawDigitWall();
+    ktDraw::DrawObject(120, 110, ChipsImage2, 0, 120, 80, 140);
+    ktDraw::Flip();
+
+    if (ktSystem::GetKeyState(ktPlatform::VK_RETURN) < 0 || ktSystem::PadButton(0, 4) == 1) {
+        AppendScoreLine();
+        ktDraw::SwapObject("./data/start.bmp", MenuBackImage);
+        ktSystem::SceneId = 2;
+        ktSound::StopObject(MenuLoopSound, -1);
+    }
+}
