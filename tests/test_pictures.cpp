@@ -428,6 +428,10 @@ TEST(PictureTool, FaultySourcesAreReportedWithFileAndLine) {
     EXPECT_FALSE(pictures::LoadShapeScript(path, shapes, error));
     EXPECT_NE(error.find("unknown fill"), std::string::npos) << error;
 
+    path = TempFile("shape_nan.txt", "canvas 10 10\ncircle nan 5 3 flat 255,0,0\n");
+    EXPECT_FALSE(pictures::LoadShapeScript(path, shapes, error));
+    EXPECT_NE(error.find(path + ":2:"), std::string::npos) << error;
+
     path = TempFile("empty.txt", "");
     EXPECT_FALSE(pictures::LoadShapeScript(path, shapes, error));
     EXPECT_NE(error.find("empty"), std::string::npos) << error;

@@ -76,39 +76,47 @@ Picture MakeExplosion(int step) {
     Picture p = MakePicture(20, 20);
     // Later steps of the countdown are earlier moments of the blast.
     const int age = 4 - step;  // 0 at the hit, 4 at the end
-    constexpr float Radius[ExplosionSteps] = {7.0f, 9.0f, 9.8f, 9.8f, 9.5f};
-    constexpr float Heats[ExplosionSteps] = {1.0f, 0.9f, 0.65f, 0.35f, 0.15f};
+    constexpr float Radius[ExplosionSteps] = {6.5f, 8.5f, 9.8f, 9.8f, 9.0f};
     const float radius = Radius[age];
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) {
             float dx = x + 0.5f - 10, dy = y + 0.5f - 10;
             float d = std::sqrt(dx * dx + dy * dy);
             float n = PeriodicFractal(x, y, 10, 2, 20, 20, 300 + age);
-            float edge = radius * (0.75f + 0.35f * n);
+            float edge = radius * (0.72f + 0.4f * n);
             if (d > edge) continue;
-            float t = 1.0f - d / edge;  // 1 at the centre
-            if (age <= 2) {
-                float heat = Heats[age] * (0.55f + 0.6f * t) + 0.15f * (n - 0.5f);
-                // The fireball hollows out from the middle as it burns down.
-                if (age == 2 && d < 3.0f) heat *= 0.7f;
-                Paint(p, x, y, Heat(heat));
-            } else {
-                // Smoke with embers, thinning out at the end.
-                if (age == 4 && n < 0.45f) continue;
-                if (age == 3 && d < 2.5f) continue;
-                Rgb smoke = Mix(SmokeDark, Smoke, n);
-                if (Random01(x, y, 400 + age) < (age == 3 ? 0.18f : 0.08f)) smoke = Heat(Heats[age] + 0.3f);
-                Paint(p, x, y, smoke);
+            float t = 1.0f - d / edge;  // 1 at the centre, 0 at the rim
+            float grain = n - 0.5f;
+            switch (age) {
+                case 0:  // white-hot ball
+                    Paint(p, x, y, Heat(0.7f + 0.5f * t + 0.2f * grain));
+                    break;
+                case 1:  // fireball, hot inside, red rim
+                    Paint(p, x, y, Heat(0.25f + 0.8f * t + 0.35f * grain));
+                    break;
+                case 2: {  // burning out: dark smoke breaks through the flame
+                    float heat = 0.1f + 0.75f * t + 0.6f * grain;
+                    Paint(p, x, y, heat < 0.22f ? Mix(SmokeDark, Smoke, n) : Heat(heat));
+                    break;
+                }
+                case 3:  // a ring of smoke with embers, hollow in the middle
+                    if (d < 3.0f + 2.0f * n) continue;
+                    Paint(p, x, y, Random01(x, y, 403) < 0.15f ? Heat(0.45f) : Mix(SmokeDark, Smoke, n));
+                    break;
+                default:  // last wisps
+                    if (n < 0.4f || d < 2.5f) continue;
+                    Paint(p, x, y, Random01(x, y, 404) < 0.08f ? Heat(0.3f) : Mix(SmokeDark, Smoke, n * 0.8f));
+                    break;
             }
         }
     if (age == 0) {
         // The moment of the hit: a white flash with long rays.
         Rays(p, 10, 2, 9.8f, 1.0f, 11);
-        for (int y = 7; y < 13; ++y)
-            for (int x = 7; x < 13; ++x)
-                if (std::abs(x - 9.5f) + std::abs(y - 9.5f) < 3.5f) Paint(p, x, y, White);
+        for (int y = 6; y < 14; ++y)
+            for (int x = 6; x < 14; ++x)
+                if (std::abs(x - 9.5f) + std::abs(y - 9.5f) < 4.0f) Paint(p, x, y, White);
     }
-    if (age == 1) Rays(p, 7, 8, 9.8f, 0.75f, 12);
+    if (age == 1) Rays(p, 7, 7, 9.8f, 0.8f, 12);
     return p;
 }
 
@@ -118,24 +126,28 @@ Picture MakeBeamPiece() {
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x) {
             float d = std::abs(x + 0.5f - Width / 2.0f);  // 0 .. 40 from the middle
-            // The beam's width ripples twice per piece, so it joins itself.
+            // The beam's edges ripple with a period that divides the piece,
+            // so that the pieces join into one beam.
             float ripple = std::sin((y + 0.5f) * 2 * Pi / 10.0f);
-            float core = 7.0f + 1.5f * ripple;
-            float body = 17.0f + 2.0f * ripple;
-            float halo = 30.0f + 2.5f * std::sin((y + 0.5f) * 2 * Pi / 20.0f + 1.0f);
+            float swell = std::sin((y + 0.5f) * 2 * Pi / 20.0f);
+            float core = 6.0f + 1.0f * ripple;
+            float body = 15.0f + 1.5f * swell;
+            float halo = 27.0f + 2.0f * ripple;
             if (d < core) {
-                Paint(p, x, y, Mix(White, Yellow, d / core * 0.6f));
+                Paint(p, x, y, Mix(White, Rgb{255, 250, 200}, d / core));
             } else if (d < body) {
                 float t = (d - core) / (body - core);
-                Paint(p, x, y, Mix(Yellow, Orange, t));
+                Paint(p, x, y, t < 0.5f ? Mix(Rgb{255, 250, 200}, Yellow, t * 2) : Mix(Yellow, Orange, t * 2 - 1));
             } else if (d < halo) {
-                // A see-through halo: every other pixel, in stripes that
-                // climb the beam, fading to red.
+                // A see-through halo of fine streaks running up the beam.
                 float t = (d - body) / (halo - body);
-                bool on = ((x + y) % 2 == 0) && ((y + static_cast<int>(d)) % 5 != 0);
-                if (on) Paint(p, x, y, Mix(Orange, Red, t));
-            } else if (d < 39.0f && (x * 7 + y * 3) % 23 == 0) {
-                Paint(p, x, y, Red);  // stray sparks at the edge
+                int column = static_cast<int>(d);
+                if (column % 2 == 0) Paint(p, x, y, Mix(Orange, Red, t));
+                else if (t < 0.3f) Paint(p, x, y, Mix(Orange, Red, 0.5f));
+            } else if (d < 36.0f) {
+                // Sparks thrown off the edge, in a pattern that repeats every piece.
+                int column = static_cast<int>(d);
+                if ((column * 7 + y * 3) % 20 == 0) Paint(p, x, y, Mix(Orange, Red, 0.5f));
             }
         }
     return p;

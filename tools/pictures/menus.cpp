@@ -161,9 +161,9 @@ void TitleBackdrop(Picture& p, const Assets& a) {
              Rgb{50, 60, 130}, 3);
     }
     // The last boss looms in the distance.
-    Picture boss = RenderShapes(a.stages[StageCount - 1].boss, 1, 2);
+    Picture boss = RenderShapes(a.stages[StageCount - 1].boss, 0, 2);
     for (Rgb& c : boss.pixels)
-        if (!(c == Transparent)) c = KeepVisible(Mix(Scale(c, 0.8f), Rgb{40, 20, 80}, 0.25f));
+        if (!(c == Transparent)) c = KeepVisible(Mix(Scale(c, 0.7f), Rgb{30, 14, 60}, 0.15f));
     Blit(p, 60, 42, boss);
     // Depth shots rushing out of the corridor toward the viewer.
     struct Flyer {
@@ -301,9 +301,9 @@ bool MakeMenuBarPicture(const Assets&, Picture& p, std::string&) {
         const Rgb bright = colours[strip][0], soft = colours[strip][1];
         for (int y = 0; y < RowHeight; ++y)
             for (int x = 0; x < ScreenWidth; ++x) {
-                bool outer = x == 0 || y == 0 || x == ScreenWidth - 1 || y == RowHeight - 1;
-                bool inner = x == 2 || y == 2 || x == ScreenWidth - 3 || y == RowHeight - 3;
-                bool innerSpan = x >= 2 && y >= 2 && x <= ScreenWidth - 3 && y <= RowHeight - 3;
+                bool outer = x <= 1 || y <= 1 || x >= ScreenWidth - 2 || y >= RowHeight - 2;
+                bool inner = x == 3 || y == 3 || x == ScreenWidth - 4 || y == RowHeight - 4;
+                bool innerSpan = x >= 3 && y >= 3 && x <= ScreenWidth - 4 && y <= RowHeight - 4;
                 if (outer) Paint(p, x, top + y, soft);
                 else if (inner && innerSpan && ((x + y) / 4 + strip) % 2 == 0) Paint(p, x, top + y, Scale(soft, 0.7f));
                 // Corner brackets, 14 pixels long and 3 thick.

@@ -170,7 +170,6 @@ bool MakeDigitSheet(const Assets& a, Picture& sheet, std::string& error) {
             return false;
         }
     }
-    if (!a.digits.glyphs['8'].defined) return false;
     for (const PanelRow& row : PanelRows)
         if (!CheckText(a.tiny, row.label, error)) return false;
     sheet = MakePicture(DigitSheetWidth, DigitSheetHeight);

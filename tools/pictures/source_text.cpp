@@ -2,6 +2,7 @@
 #include "source_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "bmp.h"
@@ -68,7 +69,8 @@ bool ParseFloat(const std::string& word, float& value) {
     if (word.empty()) return false;
     char* end = nullptr;
     value = std::strtof(word.c_str(), &end);
-    return end == word.c_str() + word.size();
+    // Plain numbers only: no infinities, no "not a number", nothing absurd.
+    return end == word.c_str() + word.size() && std::isfinite(value) && std::fabs(value) <= MaxCoordinate;
 }
 
 bool ParseRgb(const std::string& r, const std::string& g, const std::string& b, Rgb& colour) {

@@ -21,6 +21,8 @@ std::string Where(const SourceFile& file, size_t index);
 // The words of a statement line, its comment cut off. Empty for blank lines.
 std::vector<std::string> Words(const std::string& line);
 bool ParseInt(const std::string& word, int& value);
+// Numbers of the shape files stay within +-MaxCoordinate.
+constexpr float MaxCoordinate = 4096.0f;
 bool ParseFloat(const std::string& word, float& value);
 // Three words 0..255 into a colour.
 bool ParseRgb(const std::string& r, const std::string& g, const std::string& b, Rgb& colour);

@@ -414,19 +414,21 @@ Picture FloorFloes(const StageSource& s, uint32_t seed) {
     Picture p = MakePicture(CentreSize, CentreSize);
     for (int y = 0; y < CentreSize; ++y)
         for (int x = 0; x < CentreSize; ++x) {
-            // Cells 20 wide wrapping at 120: scale the lattice down by half of the walls'.
-            float fy = y * 2.0f, fx = x * 2.0f;
-            Cells v = NearestCells(fx, fy, 40, seed);
+            // The lattice runs at twice the tile's scale: cells of 20 pixels
+            // that wrap every 120 rows like the walls' cells every 240.
+            Cells v = NearestCells(x * 2.0f, y * 2.0f, 40, seed);
             float water = PeriodicFractal(x, y, 20, 3, 120, 120, seed + 2);
-            Rgb col = Mix(c.floorDark, c.floorMid, water * 0.6f);
+            Rgb col = Mix(c.floorDark, c.floorMid, water * 0.7f);
+            // Glints on the open water.
+            if (Random01(x / 3, y, seed + 6) < 0.04f) col = Mix(col, c.floorLight, 0.35f);
             float edge = v.d2 - v.d1;
-            bool ice = (v.id % 3) != 0 && edge > 5.0f;
-            if (ice) {
+            bool floe = (v.id % 5) < 3;
+            if (floe && edge > 6.0f) {
                 float shade = 0.35f + 0.3f * ((v.id >> 12) % 100) / 100.0f;
                 col = Mix(c.floorMid, c.floorLight, shade);
-                if (edge < 7.0f) col = Mix(col, c.floorAccent, 0.5f);
-            } else if ((v.id % 3) != 0 && edge > 3.0f) {
-                col = Mix(col, c.floorMid, 0.6f);
+                if (edge < 8.0f) col = Mix(col, c.floorAccent, 0.45f);
+            } else if (floe && edge > 4.0f) {
+                col = Mix(col, c.floorMid, 0.7f);  // slush round the floe
             }
             Paint(p, x, y, col);
         }
