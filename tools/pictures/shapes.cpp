@@ -173,9 +173,9 @@ Rgb Lit(Rgb base, float nx, float ny, float nz, float lx, float ly) {
     float diffuse = std::max(0.0f, nx * Lx + ny * Ly + nz * Lz);
     float hx = Lx, hy = Ly, hz = Lz + 1.0f;
     float hl = std::sqrt(hx * hx + hy * hy + hz * hz);
-    float spec = std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl);
-    spec = std::pow(spec, 28.0f) * 0.75f;
-    return Mix(Scale(base, 0.28f + 0.9f * diffuse), Rgb{255, 255, 255}, spec);
+    float shine = std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl);
+    shine = std::pow(shine, 28.0f) * 0.75f;
+    return Mix(Scale(base, 0.28f + 0.9f * diffuse), Rgb{255, 255, 255}, shine);
 }
 
 Rgb FillColour(const ShapeStatement& s, const Box& b, float x, float y) {
