@@ -149,8 +149,8 @@ Picture WallGirders(const StageSource& s, uint32_t seed) {
             if (rung) Paint(p, x, y, cy == 0 ? c.wallLight : c.wallMid);
             if (rail) Paint(p, x, y, (x == 2 || x == 15) ? c.wallLight : c.wallMid);
         }
-    // Hazard stripes on the lip in one stretch.
     DrawLip(p, c, 10, true);
+    // Hazard stripes on the lip in one stretch.
     for (int y = 120; y < 152; ++y)
         for (int x = 51; x < 57; ++x)
             Paint(p, x, y, ((x + y) / 3) % 2 ? Scale(c.wallLamp, 0.75f) : Scale(c.wallDark, 0.8f));
