@@ -97,9 +97,16 @@ TEST_F(EnemyShotsTest, DepthShotHitsOnlyInThePlayersPlane) {
     EXPECT_EQ(passing.active, 0);
     EXPECT_EQ(HitTimer, 4.0f);
 
-    // Still far away (z 20 → 10, not below 10): no hit.
+    // Just inside the plane: z 19.5 → 9.5 hits.
     HitTimer = 0.0f;
     passing.active = 0;
+    DepthShotEntry& entering = Depth(6, 120.0f, 120.0f, 19.5f, 100);
+    UpdateDepthShots();
+    EXPECT_EQ(HitTimer, 4.0f);
+
+    // Still far away (z 20 → 10, not below 10): no hit.
+    entering.active = 0;
+    HitTimer = 0.0f;
     Depth(5, 120.0f, 120.0f, 20.0f, 100);
     UpdateDepthShots();
     EXPECT_EQ(HitTimer, 0.0f);

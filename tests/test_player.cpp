@@ -371,7 +371,9 @@ TEST_F(PlayerTest, ShotsLeaveTheField) {
     PlayerShot[3] = {1.0f, 100.0f, -75, 0, 1};
     PlayerShot[4] = {50.2f, 100.0f, 0, 300, 1};
     PlayerShot[5] = {60.0f, 259.0f, 0, 0, 1};  // the edges are inside
+    PlayerShot[6] = {60.0f, 10.0f, 0, -300, 1};
     UpdatePlayer();
+    EXPECT_EQ(PlayerShot[6].active, 1);  // at -20 it is still in
     EXPECT_EQ(PlayerShot[1].active, 0);
     EXPECT_EQ(PlayerShot[2].active, 0);
     EXPECT_EQ(PlayerShot[3].active, 0);
