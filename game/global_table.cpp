@@ -17,6 +17,9 @@ const GameValue GameValues[] = {
     ENGINE_VALUE(F32, FrameSeconds),
     ENGINE_VALUE(I32, AppActive),
     ENGINE_VALUE(I32, ShutdownState),
+    ENGINE_VALUE(U32, LastFrameTick),
+    ENGINE_VALUE(I32, ClientLeft),
+    ENGINE_VALUE(I32, ClientTop),
     // Game state and resource set.
     VALUE(I32, GameMode),
     VALUE(I32, Character),
