@@ -4,6 +4,10 @@
 
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ktDraw.h"
 #include "ktSystem.h"
 
@@ -34,17 +38,34 @@ uint32_t KeyOf(SDL_Surface* surface) {
     return key;
 }
 
+// One row of a colour-keyed copy: `width` pixels from `src` to `dst`, where
+// a source pixel equal to the key leaves the destination pixel as it was.
+void KeyedRow(const uint16_t* src, uint16_t* dst, int32_t width, uint32_t key) {
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Eight pixels at a time: compare them with the key at once, then take
+    // the old destination pixel where they match and the source elsewhere.
+    if (key <= 0xFFFF) {
+        const __m128i keys = _mm_set1_epi16(static_cast<int16_t>(key));
+        for (; i + 8 <= width; i += 8) {
+            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+            const __m128i transparent = _mm_cmpeq_epi16(s, keys);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                             _mm_or_si128(_mm_and_si128(transparent, d), _mm_andnot_si128(transparent, s)));
+        }
+    }
+#endif
+    for (; i < width; i++)
+        if (src[i] != key) dst[i] = src[i];
+}
+
 // One colour-keyed copy of a source rectangle that lies inside both pictures.
 void KeyedCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
                SDL_Surface* to, int32_t x, int32_t y) {
     const uint32_t key = KeyOf(from);
-    const int32_t width = right - left;
-    for (int32_t row = top; row < bottom; row++) {
-        const uint16_t* src = Row(from, row) + left;
-        uint16_t* dst = Row(to, y + row - top) + x;
-        for (int32_t i = 0; i < width; i++)
-            if (src[i] != key) dst[i] = src[i];
-    }
+    for (int32_t row = top; row < bottom; row++)
+        KeyedRow(Row(from, row) + left, Row(to, y + row - top) + x, right - left, key);
 }
 
 // Nearest-neighbour scaling of a source rectangle onto a destination
@@ -54,12 +75,24 @@ void ScaledCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int
                 SDL_Surface* to, int32_t x, int32_t y, int32_t width, int32_t height, bool keyed) {
     const uint32_t key = keyed ? KeyOf(from) : 0x10000;
     const int32_t sourceWidth = right - left, sourceHeight = bottom - top;
+    // Destination column i shows source column i * sourceWidth / width
+    // (rounded down). It is stepped along without a division per pixel:
+    // `whole` columns each step, and one more whenever the remainders add
+    // up to a whole `width`.
+    const int32_t whole = sourceWidth / width, part = sourceWidth % width;
     for (int32_t j = 0; j < height; j++) {
         const uint16_t* src = Row(from, top + int32_t(int64_t(j) * sourceHeight / height)) + left;
         uint16_t* dst = Row(to, y + j) + x;
+        int32_t column = 0, carry = 0;
         for (int32_t i = 0; i < width; i++) {
-            uint16_t pixel = src[int64_t(i) * sourceWidth / width];
+            const uint16_t pixel = src[column];
             if (pixel != key) dst[i] = pixel;
+            column += whole;
+            carry += part;
+            if (carry >= width) {
+                carry -= width;
+                column += 1;
+            }
         }
     }
 }
