@@ -5,8 +5,7 @@
 // writes.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <vector>
@@ -18,12 +17,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// CPU time of this thread: on a machine shared with other work, the time
-// this thread was kept waiting does not count.
-double ThreadSeconds() {
-    timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+double Since(Clock::time_point start, Clock::time_point end) {
+    return std::chrono::duration<double>(end - start).count();
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 constexpr float FrameStep = 0.016f;
@@ -136,45 +137,38 @@ void BM_PlayFrameWorstCase(benchmark::State& state) {
     const uint64_t touched = drawcount::Pixels + picture + (present ? picture : 0);
     const size_t bytes = size_t(touched * 2);
 
-    double frameSeconds = 0.0;  // thread CPU time of the frames
-    int64_t frames = 0;
-    for (auto _ : state) {
-        FillWorstCase();
-        const double cpuStart = ThreadSeconds();
-        const auto start = Clock::now();
-        PlayFrame();
-        const auto end = Clock::now();
-        frameSeconds += ThreadSeconds() - cpuStart;
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        frames++;
-    }
-    if (ktSystem::SceneId != 1 || StageNo != 0) state.SkipWithError("the frame left the stage");
-
     // The same bytes by memcpy, one picture's worth at a time, between two
     // pictures the size of Back (the frame's own writes land in buffers of
-    // that size too).
+    // that size too). Timed right after each frame, so that both see the
+    // machine in the same state; the medians leave out the turns in which
+    // other work on the machine got in the way.
     const size_t pictureBytes = size_t(picture * 2);
     std::vector<uint8_t> from(pictureBytes, 0x5A), to(pictureBytes, 0);
-    constexpr int CopyRounds = 2000;
-    const double copyStart = ThreadSeconds();
-    for (int round = 0; round < CopyRounds; round++) {
-        size_t left = bytes;
-        while (left > 0) {
+    std::vector<double> frameTimes, copyTimes;
+    for (auto _ : state) {
+        FillWorstCase();
+        const auto start = Clock::now();
+        PlayFrame();
+        const auto frameEnd = Clock::now();
+        for (size_t left = bytes; left > 0;) {
             const size_t chunk = left < pictureBytes ? left : pictureBytes;
             std::memcpy(to.data(), from.data(), chunk);
             benchmark::ClobberMemory();
             left -= chunk;
         }
+        const auto copyEnd = Clock::now();
+        state.SetIterationTime(Since(start, frameEnd));
+        frameTimes.push_back(Since(start, frameEnd));
+        copyTimes.push_back(Since(frameEnd, copyEnd));
     }
-    const double copySeconds = (ThreadSeconds() - copyStart) / CopyRounds;
     benchmark::DoNotOptimize(to.data());
+    if (ktSystem::SceneId != 1 || StageNo != 0) state.SkipWithError("the frame left the stage");
 
-    // Times in microseconds of thread CPU time; the ratio of the two.
-    const double frameMean = frames > 0 ? frameSeconds / double(frames) : 0.0;
-    state.counters["frame_cpu_us"] = frameMean * 1e6;
+    const double frameMedian = Median(frameTimes), copyMedian = Median(copyTimes);
+    state.counters["frame_med_us"] = frameMedian * 1e6;
+    state.counters["copy_med_us"] = copyMedian * 1e6;
+    state.counters["x_copy"] = copyMedian > 0.0 ? frameMedian / copyMedian : 0.0;
     state.counters["pixels"] = double(touched);
-    state.counters["copy_cpu_us"] = copySeconds * 1e6;
-    state.counters["x_copy"] = copySeconds > 0.0 ? frameMean / copySeconds : 0.0;
     bench::StopScriptedGame();
 }
 
