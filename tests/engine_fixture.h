@@ -1,5 +1,6 @@
-// Shared set-up of the engine tests: the scripted platform, a scratch
-// program folder, and a writer of small 24-bit bitmap files.
+// Shared set-up of the engine tests: the scripted platform and a scratch
+// program folder (with its data folder), and the pixels of Back and of the
+// last presented picture.
 #pragma once
 
 #include <SDL.h>
@@ -7,67 +8,14 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "ktDraw.h"
 #include "ktSound.h"
 #include "ktSystem.h"
 #include "sys_script.h"
+#include "test_support.h"
 
-namespace testutil {
-
-// A colour as the bitmap stores it.
-struct Rgb {
-    uint8_t r, g, b;
-};
-
-// Writes a bottom-up 24-bit bitmap of width × height with pixel(x, y).
-inline void WriteBmp(const std::string& path, int width, int height,
-                     const std::function<Rgb(int, int)>& pixel) {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const uint32_t imageSize = uint32_t(rowBytes * height);
-    std::vector<uint8_t> out(54 + imageSize, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; i++) out[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, uint32_t(out.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(width));
-    put32(22, uint32_t(height));
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, imageSize);
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++) {
-            Rgb c = pixel(x, y);
-            size_t at = 54 + size_t(height - 1 - y) * size_t(rowBytes) + size_t(x) * 3;
-            out[at] = c.b;
-            out[at + 1] = c.g;
-            out[at + 2] = c.r;
-        }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
-                                                std::streamsize(out.size()));
-}
-
-// The raw display pixel of a bitmap colour.
-inline uint16_t Raw(Rgb c) { return ktDraw::PixelOf(uint32_t(c.r) | uint32_t(c.g) << 8 | uint32_t(c.b) << 16); }
-
-// A colour that tells its column apart in the display's format and is never
-// black: red carries the low five bits, green the next six.
-inline Rgb ColumnColour(int column) {
-    return {uint8_t((column & 31) << 3), uint8_t(((column >> 5) & 63) << 2), 0x80};
-}
-inline int ColumnOf(uint16_t pixel) { return (pixel >> 11) | (((pixel >> 5) & 63) << 5); }
-
-}  // namespace testutil
-
-// The engine on the scripted platform with a fresh scratch program folder.
 class EngineTest : public ::testing::Test {
 protected:
     std::string folder;
@@ -75,10 +23,7 @@ protected:
     void SetUp() override {
         ktScript::UseScriptedPlatform();
         ktSystem::ResetForTests();
-        folder = (std::filesystem::temp_directory_path() /
-                  ("grz-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
-                     .string();
-        std::filesystem::remove_all(folder);
+        folder = testutil::FreshFolder(testutil::TestName());
         std::filesystem::create_directories(folder + "/data");
         ktScript::State.basePath = folder + "/";
     }
@@ -97,5 +42,11 @@ protected:
     // The last presented picture's raw pixel at (x, y).
     static uint16_t ShownPixel(int x, int y) {
         return ktScript::State.presented[size_t(y) * size_t(ktScript::State.presentedWidth) + size_t(x)];
+    }
+    // How often the sound call ("play ./data/x.wav") was made.
+    static int SoundCalls(const std::string& call) {
+        int n = 0;
+        for (const std::string& c : ktScript::State.sounds) n += c == call;
+        return n;
     }
 };

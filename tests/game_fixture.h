@@ -1,6 +1,7 @@
-// Shared set-up of the game tests: the scripted platform, every game value
-// back to zero, and a scratch folder that is both the working directory
-// (stage files, point.txt) and the program folder (pictures and sounds).
+// Shared set-up of the game tests: the engine's (the scripted platform and a
+// scratch folder), every game value back to zero, and the scratch folder as
+// the working directory too (stage files, point.txt). Helpers load coded
+// pictures and tiny sounds into the game's slots and run the game's loop.
 #pragma once
 
 #include <SDL.h>
@@ -8,43 +9,46 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "engine_fixture.h"
 #include "game.h"
 #include "global_table.h"
-#include "ktDraw.h"
-#include "ktSound.h"
-#include "ktSystem.h"
-#include "sys_script.h"
 
-class GameTest : public ::testing::Test {
+// Table entries compare and print whole, so one check covers every field.
+inline bool operator==(const DepthShotEntry& a, const DepthShotEntry& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z && a.vx == b.vx && a.vy == b.vy && a.vz == b.vz &&
+           a.kind == b.kind && a.active == b.active;
+}
+inline bool operator==(const FlatShotEntry& a, const FlatShotEntry& b) {
+    return a.x == b.x && a.y == b.y && a.vx == b.vx && a.vy == b.vy && a.kind == b.kind && a.active == b.active;
+}
+inline std::ostream& operator<<(std::ostream& out, const DepthShotEntry& s) {
+    return out << "{x " << s.x << ", y " << s.y << ", z " << s.z << ", v (" << s.vx << ", " << s.vy << ", " << s.vz
+               << "), kind " << s.kind << ", active " << s.active << "}";
+}
+inline std::ostream& operator<<(std::ostream& out, const FlatShotEntry& s) {
+    return out << "{x " << s.x << ", y " << s.y << ", v (" << s.vx << ", " << s.vy << "), kind " << s.kind
+               << ", active " << s.active << "}";
+}
+
+class GameTest : public EngineTest {
 protected:
-    std::string folder;
     std::filesystem::path oldCwd;
 
     void SetUp() override {
-        ktScript::UseScriptedPlatform();
-        ktSystem::ResetForTests();
+        EngineTest::SetUp();
         ZeroGameState();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = (std::filesystem::temp_directory_path() /
-                  ("grz-game-" + std::string(info->test_suite_name()) + "-" + info->name()))
-                     .string();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/data");
         oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(folder);
-        ktScript::State.basePath = folder + "/";
     }
 
     void TearDown() override {
-        ktDraw::CloseScreen();
-        ktSound::Close();
         ZeroGameState();
         std::filesystem::current_path(oldCwd);
-        std::filesystem::remove_all(folder);
+        EngineTest::TearDown();
     }
 
     // Opens the display (and sound and pads) without loading anything.
@@ -69,16 +73,35 @@ protected:
 
     // Writes a file of the scratch folder ("data/stage0.da1", "point.txt").
     void WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::ofstream(folder + "/" + name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        testutil::WriteBytes(folder + "/" + name, bytes);
     }
-    void WriteFile(const std::string& name, const std::string& text) {
-        WriteFile(name, std::vector<uint8_t>(text.begin(), text.end()));
+    void WriteFile(const std::string& name, const std::string& text) { testutil::WriteText(folder + "/" + name, text); }
+    std::string ReadFile(const std::string& name) { return testutil::ReadText(folder + "/" + name); }
+
+    // Writes data/<file> and loads it into a new image or sound slot.
+    int LoadCodedPicture(const std::string& file, int width, int height) {
+        testutil::WriteCodedPicture(folder + "/data/" + file, width, height);
+        return ktDraw::LoadObject(("./data/" + file).c_str());
     }
-    std::string ReadFile(const std::string& name) {
-        std::ifstream in(folder + "/" + name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    int LoadPlainPicture(const std::string& file, int width, int height, testutil::Rgb colour) {
+        testutil::WritePlainBmp(folder + "/data/" + file, width, height, colour);
+        return ktDraw::LoadObject(("./data/" + file).c_str());
     }
+    int LoadTinySound(const std::string& file) {
+        testutil::WriteBytes(folder + "/data/" + file, testutil::TinyWave());
+        return ktSound::LoadObject(("./data/" + file).c_str(), 1);
+    }
+    // After the loads of a set-up: none failed; their sound calls are forgotten.
+    static void ExpectLoadsWorked() {
+        EXPECT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes.front();
+        ktScript::State.sounds.clear();
+    }
+
+    // The play scene's sprite sheet, coded: 80 × 250 like chips2.bmp.
+    static constexpr int SheetWidth = 80;
+    void LoadCodedSheet() { ChipsImage2 = LoadCodedPicture("chips2.bmp", SheetWidth, 250); }
+    // The sheet position that Back's pixel (x, y) shows.
+    static testutil::Spot Sheet(int x, int y) { return testutil::SourceOf(BackPixel(x, y), SheetWidth); }
 
     // One turn of the game's loop: queued messages, then `ms` of time, then
     // a frame if the application is active. 0 once the loop has quit.
@@ -95,14 +118,6 @@ protected:
         return 1;
     }
 
-    // Back's raw pixel at (x, y), and the last presented picture's.
-    static uint16_t BackPixel(int x, int y) {
-        return reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(ktDraw::Back->pixels) +
-                                                 y * ktDraw::Back->pitch)[x];
-    }
-    static uint16_t ShownPixel(int x, int y) {
-        return ktScript::State.presented[size_t(y) * 320 + size_t(x)];
-    }
     // The raw pixel of an image object's picture at (x, y).
     static uint16_t ObjectPixel(int object, int x, int y) {
         const SDL_Surface* s = ktDraw::ImageObjects[object].surface;

@@ -1,11 +1,8 @@
 // The title, mode select and character select scenes, driven with keys and
 // the pad: confirms, the row moves with their latch, the highlight strip and
 // the hand-over from one scene to the next.
-#include <algorithm>
-#include <filesystem>
 #include <string>
 
-#include "engine_fixture.h"
 #include "game_fixture.h"
 
 namespace {
@@ -30,42 +27,28 @@ protected:
         GameTest::SetUp();
         ktScript::State.pads[0] = {1, {32767, 32767, 0}};  // a pad at rest
         OpenDisplay();
-        auto plain = [](Rgb c) { return [c](int, int) { return c; }; };
-        testutil::WriteBmp(folder + "/data/start.bmp", 240, 240, plain(TitleColour));
-        testutil::WriteBmp(folder + "/data/selemode.bmp", 320, 240, plain(ModeColour));
-        testutil::WriteBmp(folder + "/data/opening.bmp", 320, 240, plain(CharacterColour));
-        testutil::WriteBmp(folder + "/data/tlop.bmp", 320, 160,
-                           [](int, int y) { return y < 80 ? Strip0 : Strip1; });
-        testutil::WriteBmp(folder + "/data/stage0.bmp", 240, 240, plain({10, 20, 30}));
-        for (const char* sound : {"loop.wav", "music.wav"})
-            std::filesystem::copy_file(std::string(GRAZE_DATA_DIR) + "/hit.wav",
-                                       folder + "/data/" + sound);  // a short sound
+        testutil::WritePlainBmp(folder + "/data/selemode.bmp", 320, 240, ModeColour);
+        testutil::WritePlainBmp(folder + "/data/opening.bmp", 320, 240, CharacterColour);
+        testutil::WriteBmp(folder + "/data/tlop.bmp", 320, 160, [](int, int y) { return y < 80 ? Strip0 : Strip1; });
         WriteFile("data/bshp.dat", std::vector<uint8_t>{4});
         WriteFile("data/stage0.da1", std::vector<uint8_t>{0, 0, 20});
         WriteFile("data/stage0.da2", std::vector<uint8_t>{0, 20});
-
-        MenuBackImage = ktDraw::LoadObject("./data/start.bmp");
+        MenuBackImage = LoadPlainPicture("start.bmp", 240, 240, TitleColour);
         MenuBarImage = ktDraw::LoadObject("./data/tlop.bmp");
-        StageImage = ktDraw::LoadObject("./data/stage0.bmp");
-        MenuLoopSound = ktSound::LoadObject("./data/loop.wav", 1);
-        StageMusic = ktSound::LoadObject("./data/music.wav", 1);
-        ASSERT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes[0];
+        StageImage = LoadPlainPicture("stage0.bmp", 240, 240, {10, 20, 30});
+        MenuLoopSound = LoadTinySound("loop.wav");
+        StageMusic = LoadTinySound("music.wav");
+        ExpectLoadsWorked();
         ktSystem::SceneId = 2;
     }
-
-    static void Hold(int vk) { ktScript::State.keys[vk] = 1; }
-    static void Release(int vk) { ktScript::State.keys[vk] = 0; }
-    static bool SoundCalled(const std::string& call) {
-        const auto& sounds = ktScript::State.sounds;
-        return std::find(sounds.begin(), sounds.end(), call) != sounds.end();
-    }
+    static void Hold(int vk, int held = 1) { ktScript::State.keys[vk] = held; }
+    static void PadButtons(uint32_t buttons) { ktScript::State.pads[0].reading.buttons = buttons; }
     static std::string MenuPicture() { return ktDraw::ImageObjects[MenuBackImage].name; }
-
-    // Runs one frame of `scene` with `vk` held for it (0: nothing held).
+    // Runs one frame of `scene` with `vk` held for it.
     static void FrameHolding(void (*scene)(), int vk) {
-        if (vk) Hold(vk);
+        Hold(vk);
         scene();
-        if (vk) Release(vk);
+        Hold(vk, 0);
     }
     static void EnterModeSelect() {
         FrameHolding(TitleFrame, VK_RETURN);
@@ -76,7 +59,7 @@ protected:
 TEST_F(MenuTest, TitleShowsItsPictureCentredUntilEnterOrPadButtonFour) {
     Lives = 0;
     MenuKeyLatch = 1;
-    ktScript::State.pads[0].reading.buttons = 1u << 0;  // button 1 is not a confirm here
+    PadButtons(1u << 0);  // button 1 is not a confirm here
     TitleFrame();
     EXPECT_EQ(ktSystem::SceneId, 2);
     EXPECT_EQ(ShownPixel(39, 100), 0);
@@ -85,14 +68,14 @@ TEST_F(MenuTest, TitleShowsItsPictureCentredUntilEnterOrPadButtonFour) {
     EXPECT_EQ(ShownPixel(280, 100), 0);
     EXPECT_TRUE(ktScript::State.sounds.empty());
 
-    ktScript::State.pads[0].reading.buttons = 1u << 3;
+    PadButtons(1u << 3);
     TitleFrame();
     EXPECT_EQ(ktSystem::SceneId, 5);
     EXPECT_EQ(MenuRow, 1);
     EXPECT_EQ(MenuKeyLatch, 0);
     EXPECT_EQ(Lives, 3);  // a new game
     EXPECT_EQ(MenuPicture(), "./data/selemode.bmp");
-    EXPECT_TRUE(SoundCalled("loop ./data/loop.wav"));
+    EXPECT_EQ(SoundCalls("loop ./data/loop.wav"), 1);
 }
 
 TEST_F(MenuTest, RowsMoveOnePerPressClampAndCancel) {
@@ -101,7 +84,7 @@ TEST_F(MenuTest, RowsMoveOnePerPressClampAndCancel) {
     for (int i = 0; i < 4; i++) ModeSelectFrame();
     EXPECT_EQ(MenuRow, 0);
     EXPECT_EQ(MenuKeyLatch, 1);
-    Release(VK_UP);
+    Hold(VK_UP, 0);
     ModeSelectFrame();
     EXPECT_EQ(MenuKeyLatch, 0);
     FrameHolding(ModeSelectFrame, VK_UP);  // the top row stays
@@ -112,14 +95,13 @@ TEST_F(MenuTest, RowsMoveOnePerPressClampAndCancel) {
         ModeSelectFrame();
     }
     EXPECT_EQ(MenuRow, 2);  // the bottom row stays
-
     // Up and down together: one step each way, and the latch.
     Hold(VK_UP);
     Hold(VK_DOWN);
     ModeSelectFrame();
     EXPECT_EQ(MenuRow, 2);
     EXPECT_EQ(MenuKeyLatch, 1);
-    Release(VK_UP);  // one still held keeps the latch
+    Hold(VK_UP, 0);  // one still held keeps the latch
     ModeSelectFrame();
     EXPECT_EQ(MenuKeyLatch, 1);
     EXPECT_EQ(MenuRow, 2);
@@ -150,11 +132,9 @@ TEST_F(MenuTest, HighlightStripAlternatesAndShowsARowChangeOnTheNextFrame) {
     EXPECT_EQ(ShownPixel(160, 120), Raw(Strip1));
     EXPECT_EQ(ShownPixel(160, 79), Raw(ModeColour));
     EXPECT_EQ(ShownPixel(160, 160), Raw(ModeColour));
-
     FrameHolding(ModeSelectFrame, VK_DOWN);  // drawn before the row moves
     EXPECT_EQ(MenuRow, 2);
     EXPECT_EQ(ShownPixel(160, 120), Raw(Strip0));
-
     ModeSelectFrame();
     EXPECT_EQ(ShownPixel(0, 160), Raw(Strip1));
     EXPECT_EQ(ShownPixel(319, 239), Raw(Strip1));
@@ -168,12 +148,12 @@ TEST_F(MenuTest, ModeSelectRowsGiveKidsStandardMaster) {
         EnterModeSelect();
         MenuRow = row;
         if (row == 0)
-            ktScript::State.pads[0].reading.buttons = 1;  // pad button 1 confirms too
+            PadButtons(1);  // pad button 1 confirms too
         else
             Hold(VK_Z);
         ModeSelectFrame();
-        ktScript::State.pads[0].reading.buttons = 0;
-        Release(VK_Z);
+        PadButtons(0);
+        Hold(VK_Z, 0);
         EXPECT_EQ(GameMode, modes[row]) << "row " << row;
         EXPECT_EQ(ktSystem::SceneId, 3);
         EXPECT_EQ(MenuRow, 1);
@@ -188,12 +168,11 @@ TEST_F(MenuTest, ZHeldFromTheModeSelectDoesNotChooseACharacter) {
     for (int i = 0; i < 3; i++) CharacterSelectFrame();
     EXPECT_EQ(ktSystem::SceneId, 3);
     EXPECT_EQ(ShownPixel(160, 10), Raw(CharacterColour));
-
-    Release(VK_Z);
-    ktScript::State.pads[0].reading.buttons = 1;  // button 1 still down: latched
+    Hold(VK_Z, 0);
+    PadButtons(1);  // button 1 still down: latched
     CharacterSelectFrame();
     EXPECT_EQ(ConfirmLatch, 1);
-    ktScript::State.pads[0].reading.buttons = 0;
+    PadButtons(0);
     CharacterSelectFrame();
     EXPECT_EQ(ConfirmLatch, 0);
     EXPECT_EQ(ktSystem::SceneId, 3);
@@ -207,14 +186,13 @@ TEST_F(MenuTest, CharacterSelectStartsTheFirstStage) {
     ktScript::State.sounds.clear();
     const int32_t lives = Lives;
     FrameHolding(CharacterSelectFrame, VK_Z);
-
     EXPECT_EQ(Character, 2);
     EXPECT_EQ(ktSystem::SceneId, 1);
     EXPECT_EQ(Lives, lives + 2);
     EXPECT_EQ(BossHp, 4 * 500);
     EXPECT_NE(Script1File, nullptr);
-    EXPECT_TRUE(SoundCalled("loop ./data/music.wav"));
-    EXPECT_TRUE(SoundCalled("stop ./data/loop.wav"));
+    EXPECT_EQ(SoundCalls("loop ./data/music.wav"), 1);
+    EXPECT_EQ(SoundCalls("stop ./data/loop.wav"), 1);
 }
 
 }  // namespace

@@ -1,67 +1,29 @@
 // The player's step: movement by keys and stick, bounds, the figure and its
 // hit-sequence pictures, volleys, the player's shots with their boss hits and
-// the combo, and the combo gauge. The sprite sheet is written so that every
-// pixel tells its own source position.
-#include <string>
-#include <vector>
-
-#include "engine_fixture.h"
+// the combo, and the combo gauge. Sprites are read off a coded sheet.
 #include "game_fixture.h"
 
 namespace {
 
-// A picture whose pixel (x, y) has the colour of number y * width + x + 1,
-// spread over the display's five red, six green and five blue bits.
-void WriteCodedPicture(const std::string& path, int width, int height) {
-    testutil::WriteBmp(path, width, height, [width](int x, int y) {
-        const int id = y * width + x + 1;
-        return testutil::Rgb{uint8_t((id & 31) << 3), uint8_t(((id >> 5) & 63) << 2),
-                             uint8_t(((id >> 11) & 31) << 3)};
-    });
-}
-
-struct Spot {
-    int x, y;
-    bool operator==(const Spot&) const = default;
-};
-
-// The source position a pixel of the coded sheet came from; (-1, -1) for black.
-constexpr int SheetWidth = 80;
-Spot SourceOf(uint16_t pixel) {
-    const int id = (pixel >> 11) | (((pixel >> 5) & 63) << 5) | ((pixel & 31) << 11);
-    if (id == 0) return {-1, -1};
-    return {(id - 1) % SheetWidth, (id - 1) / SheetWidth};
-}
-const Spot Black = {-1, -1};
-
-void WriteWave(const std::string& path) {
-    const uint8_t bytes[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                             16, 0, 0, 0, 1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0,
-                             'd', 'a', 't', 'a', 4, 0, 0, 0, 128, 128, 128, 128};
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
-}
+using namespace ktPlatform;
+using testutil::Black;
+using testutil::Spot;
 
 // A display colour from red, green and blue.
-uint16_t Pixel(int r, int g, int b) { return ktDraw::PixelOf(uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16); }
+uint16_t Pixel(int r, int g, int b) { return testutil::Raw({uint8_t(r), uint8_t(g), uint8_t(b)}); }
 
-constexpr int32_t PadCentre = 32768;
+constexpr uint32_t PadCentre = 32768;
 
 class PlayerTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
         OpenDisplay();
-        WriteCodedPicture(folder + "/data/chips2.bmp", SheetWidth, 250);
-        WriteWave(folder + "/data/shot.wav");
-        WriteWave(folder + "/data/hit.wav");
-        ChipsImage2 = ktDraw::LoadObject("./data/chips2.bmp");
-        ShotSound = ktSound::LoadObject("./data/shot.wav", 1);
-        HitSound = ktSound::LoadObject("./data/hit.wav", 1);
-        ASSERT_TRUE(ktScript::State.boxes.empty());  // every load worked
-        ktScript::State.sounds.clear();
-        ktSystem::PadCentreX[0] = PadCentre;
-        ktSystem::PadCentreY[0] = PadCentre;
-
+        LoadCodedSheet();
+        ShotSound = LoadTinySound("shot.wav");
+        HitSound = LoadTinySound("hit.wav");
+        ExpectLoadsWorked();
+        ktSystem::PadCentreX[0] = ktSystem::PadCentreY[0] = PadCentre;
         Character = 0;
         GameMode = 1;
         GameDelta = 0.1f;
@@ -73,62 +35,46 @@ protected:
         BossHp = 1000;
         Lives = 2;
     }
-
-    static void Stick(uint32_t x, uint32_t y, uint32_t buttons = 0) {
-        ktScript::State.pads[0] = {1, {x, y, buttons}};
-    }
-    static void Hold(int vk) { ktScript::State.keys[vk] = 1; }
-    static void Release(int vk) { ktScript::State.keys[vk] = 0; }
+    static void Stick(uint32_t x, uint32_t y, uint32_t buttons = 0) { ktScript::State.pads[0] = {1, {x, y, buttons}}; }
+    static void Hold(int vk, int held = 1) { ktScript::State.keys[vk] = held; }
     // The player's x after one step from 120 with what is held.
     static float StepX() {
         PlayerX = 120.0f;
         UpdatePlayer();
         return PlayerX;
     }
-    static int Calls(const std::string& call) {
-        int n = 0;
-        for (const std::string& c : ktScript::State.sounds) n += c == call;
-        return n;
-    }
+    static int Volleys() { return SoundCalls("play ./data/shot.wav"); }
     static int ActiveShots() {
         int n = 0;
         for (const PlayerShotEntry& shot : PlayerShot) n += shot.active;
         return n;
     }
-    static Spot Sheet(int x, int y) { return SourceOf(BackPixel(x, y)); }
 };
 
 TEST_F(PlayerTest, KeysAndStickMoveTheFigure) {
-    using namespace ktPlatform;
     EXPECT_EQ(StepX(), 120.0f);  // nothing held
     EXPECT_EQ(PlayerSpeed, 130);
-
     Hold(VK_RIGHT);
     EXPECT_FLOAT_EQ(StepX(), 133.0f);
     Hold(VK_LEFT);  // opposite keys cancel
     EXPECT_EQ(StepX(), 120.0f);
-    Release(VK_LEFT);
-
+    Hold(VK_LEFT, 0);
     Stick(65535, PadCentre);  // keyboard and stick together: twice the speed
     EXPECT_FLOAT_EQ(StepX(), 146.0f);
-
     Hold(VK_Z);  // Z slows the keys only
     EXPECT_FLOAT_EQ(StepX(), 139.0f);
-    Release(VK_RIGHT);
+    Hold(VK_RIGHT, 0);
     EXPECT_FLOAT_EQ(StepX(), 133.0f);
-    Release(VK_Z);
-
+    Hold(VK_Z, 0);
     Stick(65535, PadCentre, 1);  // button 1 slows the stick only
     EXPECT_FLOAT_EQ(StepX(), 126.0f);
     Hold(VK_RIGHT);
     EXPECT_FLOAT_EQ(StepX(), 139.0f);
-    Release(VK_RIGHT);
-
+    Hold(VK_RIGHT, 0);
     Stick(0, 0);  // up-left on the stick
     PlayerY = 100.0f;
     EXPECT_FLOAT_EQ(StepX(), 107.0f);
     EXPECT_FLOAT_EQ(PlayerY, 87.0f);
-
     // An unplugged stick keeps its last direction.
     ktScript::State.pads[0].present = 0;
     EXPECT_FLOAT_EQ(StepX(), 107.0f);
@@ -136,7 +82,7 @@ TEST_F(PlayerTest, KeysAndStickMoveTheFigure) {
 }
 
 TEST_F(PlayerTest, CharactersHaveTheirSpeeds) {
-    Hold(ktPlatform::VK_DOWN);
+    Hold(VK_DOWN);
     const float speeds[] = {130.0f, 115.0f, 100.0f};
     for (int c = 0; c < 3; c++) {
         Character = c;
@@ -144,50 +90,37 @@ TEST_F(PlayerTest, CharactersHaveTheirSpeeds) {
         UpdatePlayer();
         EXPECT_FLOAT_EQ(PlayerY, 100.0f + speeds[c] * 0.1f) << c;
     }
-    Hold(ktPlatform::VK_Z);
+    Hold(VK_Z);
     PlayerY = 100.0f;
     UpdatePlayer();
     EXPECT_FLOAT_EQ(PlayerY, 106.0f);
 }
 
 TEST_F(PlayerTest, FigureStaysInsideTheField) {
-    using namespace ktPlatform;
-    UpdatePlayer();  // the start position is inside
-    EXPECT_EQ(PlayerX, 120.0f);
-    EXPECT_EQ(PlayerY, 200.0f);
-
-    PlayerX = 11.0f;
-    PlayerY = 229.0f;
-    Hold(VK_LEFT);
-    Hold(VK_DOWN);
-    UpdatePlayer();
-    EXPECT_EQ(PlayerX, 10.0f);
-    EXPECT_EQ(PlayerY, 230.0f);
-
-    Release(VK_LEFT);
-    Release(VK_DOWN);
-    Hold(VK_RIGHT);
-    Hold(VK_UP);
-    PlayerX = 229.0f;
-    PlayerY = 11.0f;
-    UpdatePlayer();
-    EXPECT_EQ(PlayerX, 230.0f);
-    EXPECT_EQ(PlayerY, 10.0f);
-
-    Release(VK_RIGHT);
-    Release(VK_UP);
-    PlayerX = 9.5f;  // placed outside: pulled back in
-    PlayerY = 230.5f;
-    UpdatePlayer();
-    EXPECT_EQ(PlayerX, 10.0f);
-    EXPECT_EQ(PlayerY, 230.0f);
+    const struct {
+        float x, y;
+        int keyX, keyY;
+        float endX, endY;
+    } cases[] = {
+        {11.0f, 229.0f, VK_LEFT, VK_DOWN, 10.0f, 230.0f},
+        {229.0f, 11.0f, VK_RIGHT, VK_UP, 230.0f, 10.0f},
+        {9.5f, 230.5f, 0, 0, 10.0f, 230.0f},  // placed outside: pulled back in
+    };
+    for (const auto& c : cases) {
+        PlayerX = c.x;
+        PlayerY = c.y;
+        if (c.keyX) Hold(c.keyX), Hold(c.keyY);
+        UpdatePlayer();
+        if (c.keyX) Hold(c.keyX, 0), Hold(c.keyY, 0);
+        EXPECT_EQ(PlayerX, c.endX) << c.x;
+        EXPECT_EQ(PlayerY, c.endY) << c.x;
+    }
 }
 
 TEST_F(PlayerTest, FigureShowsItsFrameOrTheExplosion) {
     Character = 1;
     PlayerX = 100.9f;
     PlayerY = 150.5f;
-    PlayerFrame = 0;
     UpdatePlayer();
     EXPECT_EQ(PlayerFrame, 1);
     EXPECT_EQ(Sheet(130, 140), (Spot{20, 40}));
@@ -223,16 +156,13 @@ TEST_F(PlayerTest, FigureShowsItsFrameOrTheExplosion) {
 TEST_F(PlayerTest, VolleysComeAtMostOncePerFrame) {
     BossX = -1000.0f;  // no hits
     ShotTimer = 0.0f;
-    int volleys = 0;
     for (int frame = 0; frame < 30; frame++) {
-        ktScript::State.sounds.clear();
+        const int before = Volleys();
         UpdatePlayer();
-        const int n = Calls("play ./data/shot.wav");
-        EXPECT_LE(n, 1) << frame;
-        volleys += n;
+        EXPECT_LE(Volleys() - before, 1) << frame;
     }
     // 3 seconds at one volley per 0.1111 s; the timer ends between 0 and a period.
-    EXPECT_EQ(volleys, 28);
+    EXPECT_EQ(Volleys(), 28);
     EXPECT_GE(ShotTimer, 0.0f);
     EXPECT_LT(ShotTimer, 0.1111f);
 }
@@ -241,7 +171,6 @@ TEST_F(PlayerTest, VolleyHasTheCharactersShape) {
     Character = 1;
     ShotTimer = 0.0f;
     UpdatePlayer();
-    EXPECT_EQ(PlayerShotCursor, 6);
     EXPECT_EQ(ActiveShots(), 6);
     EXPECT_EQ(PlayerShot[0].active, 0);  // the first shot after a reset goes to slot 1
     const struct {
@@ -256,16 +185,13 @@ TEST_F(PlayerTest, VolleyHasTheCharactersShape) {
         EXPECT_FLOAT_EQ(shot.y, shape[i].vy < 0 ? 150.0f : 250.0f) << i;
     }
     EXPECT_FLOAT_EQ(ShotTimer, 0.1667f - 0.1f);
-
     // Character 2 fires eight, character 0 four.
-    Character = 2;
-    ShotTimer = 0.0f;
-    UpdatePlayer();
-    EXPECT_EQ(PlayerShotCursor, 14);
-    Character = 0;
-    ShotTimer = 0.0f;
-    UpdatePlayer();
-    EXPECT_EQ(PlayerShotCursor, 18);
+    for (const auto& [character, cursor] : {std::pair{2, 14}, std::pair{0, 18}}) {
+        Character = character;
+        ShotTimer = 0.0f;
+        UpdatePlayer();
+        EXPECT_EQ(PlayerShotCursor, cursor) << character;
+    }
 }
 
 TEST_F(PlayerTest, NoVolleyDuringTheHitSequence) {
@@ -273,29 +199,23 @@ TEST_F(PlayerTest, NoVolleyDuringTheHitSequence) {
     HitTimer = 2.0f;
     UpdatePlayer();
     EXPECT_EQ(ActiveShots(), 0);
-    EXPECT_EQ(Calls("play ./data/shot.wav"), 0);
+    EXPECT_EQ(Volleys(), 0);
     EXPECT_FLOAT_EQ(ShotTimer, 0.05f - 0.1f + 0.1111f);  // skipped, not saved up
-
     HitTimer = 0.0f;
     UpdatePlayer();
     EXPECT_EQ(ActiveShots(), 4);
-    EXPECT_EQ(Calls("play ./data/shot.wav"), 1);
+    EXPECT_EQ(Volleys(), 1);
 }
 
 TEST_F(PlayerTest, ShotCursorSkipsTheLastSlot) {
-    for (int i = 1; i <= 48; i++) {
+    for (const auto& [from, to] : {std::pair{0, 1}, {47, 48}, {48, 0}, {-3, 0}, {49, 0}, {500, 0}}) {
+        PlayerShotCursor = from;  // a cursor outside the table starts over
         NextPlayerShotSlot();
-        EXPECT_EQ(PlayerShotCursor, i);
+        EXPECT_EQ(PlayerShotCursor, to) << from;
     }
-    NextPlayerShotSlot();
-    EXPECT_EQ(PlayerShotCursor, 0);
-    PlayerShotCursor = -3;  // a cursor outside the table starts over
-    NextPlayerShotSlot();
-    EXPECT_EQ(PlayerShotCursor, 0);
 }
 
 TEST_F(PlayerTest, BossHitsScoreTheComboBeforeTheirGain) {
-    BossX = 120.0f;
     BossY = 100.0f;
     PlayerShot[0] = {120.0f, 100.0f, 0, -300, 1};
     PlayerShot[5] = {125.0f, 105.0f, 0, -300, 1};
@@ -304,27 +224,20 @@ TEST_F(PlayerTest, BossHitsScoreTheComboBeforeTheirGain) {
     EXPECT_EQ(Combo, 20);
     EXPECT_EQ(BossHp, 1000 - 2 * 9);
     EXPECT_EQ(ComboTimer, 240.0f);
-    EXPECT_EQ(PlayerShot[0].active, 0);
-    EXPECT_EQ(PlayerShot[5].active, 0);
-    EXPECT_EQ(Calls("play ./data/hit.wav"), 2);
+    EXPECT_EQ(PlayerShot[0].active + PlayerShot[5].active, 0);
+    EXPECT_EQ(SoundCalls("play ./data/hit.wav"), 2);
     // A burst centred on each hit, in the ring's order.
-    EXPECT_EQ(Burst[1].x, 150);
-    EXPECT_EQ(Burst[1].y, 90);
-    EXPECT_EQ(Burst[2].x, 155);
-    EXPECT_EQ(Burst[2].y, 95);
-    EXPECT_EQ(Burst[2].active, 1);
-    // Drawn once more, at the place it moved to.
+    EXPECT_EQ((Spot{Burst[1].x, Burst[1].y}), (Spot{150, 90}));
+    EXPECT_EQ((Spot{Burst[2].x, Burst[2].y}), (Spot{155, 95}));
+    // The shot is drawn once more, at the place it moved to.
     EXPECT_EQ(Sheet(150, 60), (Spot{0, 140}));
-
     // A removed shot does not hit again.
     UpdatePlayer();
     EXPECT_EQ(Score, 10u);
-    EXPECT_EQ(Combo, 20);
     EXPECT_EQ(BossHp, 1000 - 2 * 9);
 }
 
 TEST_F(PlayerTest, ComboGainAndDamageByModeAndCharacter) {
-    BossX = 120.0f;
     BossY = 100.0f;
     const struct {
         int32_t character, mode, gain, damage;
@@ -336,7 +249,7 @@ TEST_F(PlayerTest, ComboGainAndDamageByModeAndCharacter) {
         Combo = 3;
         Score = 0;
         BossHp = 100;
-        ComboTimer = 100.0f;
+        ComboTimer = 100.0f;  // the combo still runs
         PlayerShot[7] = {110.0f, 90.0f, 0, -300, 1};
         UpdatePlayer();
         EXPECT_EQ(Score, 3u) << c.character << " " << c.mode;
@@ -346,14 +259,12 @@ TEST_F(PlayerTest, ComboGainAndDamageByModeAndCharacter) {
 }
 
 TEST_F(PlayerTest, BossHitTestUsesTheSquareBeforeTheMove) {
-    BossX = 120.0f;
     BossY = 100.0f;
-    PlayerShot[1] = {150.0f, 100.0f, 0, 0, 1};   // on the right edge: outside
+    PlayerShot[1] = {150.0f, 100.0f, 0, 0, 1};     // on the right edge: outside
     PlayerShot[2] = {120.0f, 131.0f, 0, -300, 1};  // would be inside after the move
     UpdatePlayer();
     EXPECT_EQ(Combo, 0);
-    EXPECT_EQ(PlayerShot[1].active, 1);
-    EXPECT_EQ(PlayerShot[2].active, 1);
+    EXPECT_EQ(PlayerShot[1].active + PlayerShot[2].active, 2);
     UpdatePlayer();  // now it starts inside
     EXPECT_EQ(PlayerShot[2].active, 0);
     EXPECT_EQ(Combo, 10);
@@ -371,14 +282,10 @@ TEST_F(PlayerTest, ShotsLeaveTheField) {
     PlayerShot[3] = {1.0f, 100.0f, -75, 0, 1};
     PlayerShot[4] = {50.2f, 100.0f, 0, 300, 1};
     PlayerShot[5] = {60.0f, 259.0f, 0, 0, 1};  // the edges are inside
-    PlayerShot[6] = {60.0f, 10.0f, 0, -300, 1};
+    PlayerShot[6] = {60.0f, 10.0f, 0, -300, 1};  // at -20 it is still in
     UpdatePlayer();
-    EXPECT_EQ(PlayerShot[6].active, 1);  // at -20 it is still in
-    EXPECT_EQ(PlayerShot[1].active, 0);
-    EXPECT_EQ(PlayerShot[2].active, 0);
-    EXPECT_EQ(PlayerShot[3].active, 0);
-    EXPECT_EQ(PlayerShot[4].active, 1);
-    EXPECT_EQ(PlayerShot[5].active, 1);
+    EXPECT_EQ(PlayerShot[1].active + PlayerShot[2].active + PlayerShot[3].active, 0);
+    EXPECT_EQ(PlayerShot[4].active + PlayerShot[5].active + PlayerShot[6].active, 3);
     EXPECT_EQ(Sheet(80, 120), (Spot{40, 140}));  // character 2's shot at (50.2, 130)
     EXPECT_EQ(Sheet(99, 139), (Spot{59, 159}));
 }
@@ -397,23 +304,19 @@ TEST_F(PlayerTest, ComboRunsOutTwoThirdsOfASecondAfterTheLastHit) {
 
 TEST_F(PlayerTest, ComboGaugeFillsTheRightPanel) {
     BossX = -1000.0f;
-    GameDelta = 0.125f;  // the gauge falls 45 per step
-
+    GameDelta = 0.125f;   // the gauge falls 45 per step
     ComboTimer = 285.0f;  // full after the step
     UpdatePlayer();
     EXPECT_EQ(BackPixel(300, 120), Pixel(15, 255, 0));
     EXPECT_EQ(BackPixel(280, 0), Pixel(255, 0, 15));
     EXPECT_EQ(BackPixel(319, 239), Pixel(255, 0, 15));
 
-    ktDraw::ClearScreen();
     ComboTimer = 0.0f;  // empty: a near-black box with a white outline
     UpdatePlayer();
     EXPECT_EQ(BackPixel(300, 120), Pixel(15, 15, 15));
     EXPECT_EQ(BackPixel(280, 5), Pixel(255, 255, 255));
-    EXPECT_EQ(BackPixel(300, 0), Pixel(255, 255, 255));
     EXPECT_EQ(BackPixel(319, 239), Pixel(255, 255, 255));
 
-    ktDraw::ClearScreen();
     ComboTimer = 105.0f;  // 60 after the step
     UpdatePlayer();
     EXPECT_EQ(BackPixel(300, 30), Pixel(195, 75, 0));

