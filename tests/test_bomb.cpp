@@ -16,12 +16,7 @@ protected:
         LoadCodedSheet();
         LaserSound = LoadTinySound("lazer.wav");
         ExpectLoadsWorked();
-        Character = 0;
-        GameMode = 1;
-        GameDelta = 0.1f;
-        PlayerX = 120.0f;
-        PlayerY = 200.0f;
-        BossHp = 1000;
+        GameMode = 1, GameDelta = 0.1f, PlayerX = 120.0f, PlayerY = 200.0f, BossHp = 1000;
     }
     static void Flat(int slot, float x, float y) { FlatShot[slot] = {x, y, 0, 0, 0, 1}; }
     static void Depth(int slot, float x, float y, float z) { DepthShot[slot] = {x, y, z, 0, 0, 50, 0, 1}; }
@@ -48,8 +43,7 @@ TEST_F(BombTest, KeyXOrPadButtonTwoStartsABombFromTheStock) {
 
 TEST_F(BombTest, HeldKeyStartsTheNextBombOnlyWhenTheFirstHasRunOut) {
     ktScript::State.keys[ktPlatform::VK_X] = 1;
-    Bombs = 2;
-    ShotTimer = 0.5f;
+    Bombs = 2, ShotTimer = 0.5f;
     UpdateBomb();
     EXPECT_EQ(Bombs, 1);
     EXPECT_FLOAT_EQ(BombTimer, 39.0f);  // 41, then this frame's fall
@@ -64,8 +58,7 @@ TEST_F(BombTest, HeldKeyStartsTheNextBombOnlyWhenTheFirstHasRunOut) {
 }
 
 TEST_F(BombTest, NoNewBombDuringTheHitSequenceButARunningOneGoesOn) {
-    Bombs = 1;
-    HitTimer = 3.0f;
+    Bombs = 1, HitTimer = 3.0f;
     ktScript::State.keys[ktPlatform::VK_X] = 1;
     UpdateBomb();
     EXPECT_EQ(Bombs, 1);
@@ -78,8 +71,7 @@ TEST_F(BombTest, NoNewBombDuringTheHitSequenceButARunningOneGoesOn) {
 }
 
 TEST_F(BombTest, WindowIsOneHundredWideWhateverTheDepthAndTheBossCanFallBelowZero) {
-    BombTimer = 20.0f;
-    BossHp = 4;
+    BombTimer = 20.0f, BossHp = 4;
     Flat(1, PlayerX + 49.9f, 5.0f);
     Flat(2, PlayerX + 50.0f, 100.0f);
     Flat(3, PlayerX - 50.0f, 100.0f);
@@ -107,8 +99,7 @@ TEST_F(BombTest, ClearedShotsPayPowersComboAndTheSquareBonus) {
     EXPECT_EQ((Spot{Burst[3].x, Burst[3].y}), (Spot{160, -40}));
 
     // The next frame pays its own bonus.
-    Score = 0;
-    Combo = 0;
+    Score = 0, Combo = 0;
     Flat(9, 100.0f, 0.0f);
     Flat(10, 100.0f, 1.0f);
     UpdateBomb();
@@ -129,8 +120,7 @@ TEST_F(BombTest, PowerComesFromWhereTheShotWas) {
         {100.9f, -83.0f, 131072u},  // 17.9 truncates to 17
     };
     for (const auto& c : cases) {
-        Score = 0;
-        Combo = 0;
+        Score = 0, Combo = 0;
         Flat(1, c.x, c.y);
         UpdateBomb();
         EXPECT_EQ(Score, c.points + 8u + 1000u) << c.x << " " << c.y;
@@ -143,10 +133,7 @@ TEST_F(BombTest, GainsByModeAndCharacter) {
     } cases[] = {{0, 2, 6, 18},  {1, 2, 12, 12}, {2, 2, 18, 6},  {0, 1, 8, 24},  {1, 1, 16, 16},
                  {2, 1, 24, 8},  {0, 0, 12, 36}, {1, 0, 24, 24}, {2, 0, 36, 12}, {1, 5, 24, 24}};
     for (const auto& c : cases) {
-        Character = c.character;
-        GameMode = c.mode;
-        Combo = 0;
-        BombTimer = 20.0f;
+        Character = c.character, GameMode = c.mode, Combo = 0, BombTimer = 20.0f;
         Flat(1, 120.0f, 0.0f);
         UpdateBomb();
         EXPECT_EQ(Combo, c.flat + 1) << c.character << " " << c.mode;
@@ -158,8 +145,7 @@ TEST_F(BombTest, GainsByModeAndCharacter) {
 }
 
 TEST_F(BombTest, IconsAndBeam) {
-    Bombs = 3;
-    ReverseStock = 2;
+    Bombs = 3, ReverseStock = 2;
     UpdateBomb();
     EXPECT_EQ(Sheet(45, 5), (Spot{60, 180}));
     EXPECT_EQ(Sheet(64, 44), (Spot{79, 189}));  // the third icon's last pixel
@@ -169,9 +155,7 @@ TEST_F(BombTest, IconsAndBeam) {
     EXPECT_EQ(Sheet(120, 100), Black);  // no beam while idle
 
     ktDraw::ClearScreen();
-    Bombs = ReverseStock = 0;
-    BombTimer = 20.0f;
-    PlayerX = 100.7f;
+    Bombs = ReverseStock = 0, BombTimer = 20.0f, PlayerX = 100.7f;
     UpdateBomb();
     // Twelve pieces from the top down, their left edge at trunc(PlayerX).
     EXPECT_EQ(Sheet(100, 0), (Spot{0, 230}));

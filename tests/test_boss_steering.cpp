@@ -16,10 +16,7 @@ class BossSteeringTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        BossX = 120.0f;
-        BossY = 50.0f;
-        BossVX = 77;
-        BossVY = -33;
+        BossX = 120.0f, BossY = 50.0f, BossVX = 77, BossVY = -33;
     }
     static Velocity Steered(int32_t code) {
         SteerBoss(code);
@@ -45,8 +42,7 @@ TEST_F(BossSteeringTest, HomingOnFixedPointsTruncatesTowardZero) {
     BossX = 121.0f;
     EXPECT_EQ(Steered(34), Velocity(0, -10));  // (120 - 121) / 2 = -0.5
     EXPECT_EQ(Steered(33), Velocity(-1, -20));
-    BossX = 100.5f;
-    BossY = 99.25f;
+    BossX = 100.5f, BossY = 99.25f;
     const struct {
         int32_t code;
         double tx, ty, k;
@@ -60,11 +56,9 @@ TEST_F(BossSteeringTest, HomingOnFixedPointsTruncatesTowardZero) {
 }
 
 TEST_F(BossSteeringTest, HomingOnThePlayer) {
-    PlayerX = 120.0f;
-    PlayerY = 50.0f;
+    PlayerX = 120.0f, PlayerY = 50.0f;
     EXPECT_EQ(Steered(48), Velocity(0, 0));
-    PlayerX = 35.0f;
-    PlayerY = 201.0f;
+    PlayerX = 35.0f, PlayerY = 201.0f;
     EXPECT_EQ(Steered(48), Velocity(-85, 151));
     EXPECT_EQ(Steered(49), Velocity(-42, 75));  // -42.5 and 75.5
 }
@@ -105,8 +99,7 @@ TEST_F(BossSteeringTest, JumpsKeepTheVelocity) {
 
 TEST_F(BossSteeringTest, OtherCodesChangeNothing) {
     OpenDisplay();
-    BossPose = 2;
-    GameRandom = 99;
+    BossPose = 2, GameRandom = 99;
     for (int32_t code : {-1, 50, 51, 100, 255, 256, INT_MIN, INT_MAX}) SteerBoss(code);
     EXPECT_EQ(BossX, 120.0f);
     EXPECT_EQ(BossY, 50.0f);

@@ -30,9 +30,7 @@ protected:
 };
 
 TEST_F(DepthPatternTest, CodesWithoutAPatternOnlyAdvanceThePose) {
-    BossPose = 2;
-    GameRandom = 777;
-    DepthShotCursor = 5;
+    BossPose = 2, GameRandom = 777, DepthShotCursor = 5;
     int32_t pose = 2;
     for (int32_t code : {0, -1, 50, 99, 255, 100000, INT_MIN}) {
         FireDepthPattern(code);
@@ -50,9 +48,7 @@ TEST_F(DepthPatternTest, CodesWithoutAPatternOnlyAdvanceThePose) {
 
 TEST_F(DepthPatternTest, Code49ClearsEverySlotSilentlyAndKeepsTheCursor) {
     for (DepthShotEntry& shot : DepthShot) shot = {5, 6, 50, 1, 2, 3, 4, 1};
-    DepthShotCursor = 37;
-    GameRandom = 99;
-    BossPose = 3;
+    DepthShotCursor = 37, GameRandom = 99, BossPose = 3;
     FireDepthPattern(49);
     EXPECT_EQ(ActiveShots(), 0);
     EXPECT_EQ(DepthShot[0], (DepthShotEntry{5, 6, 50, 1, 2, 3, 4, 0}));  // only the flags change
@@ -101,8 +97,7 @@ TEST_F(DepthPatternTest, Code1AimsAtThePlayerTruncatingTowardZero) {
         GameRandom = FindSeed([&](RefRandom& r) { return r.Field() == c.startX; });
         RefRandom ref{GameRandom};
         const int32_t x = ref.Field(), y = ref.Field();
-        PlayerX = c.px;
-        DepthShotCursor = 0;
+        PlayerX = c.px, DepthShotCursor = 0;
         FireDepthPattern(1);
         EXPECT_EQ(DepthShot[1], (DepthShotEntry{float(x), float(y), 100, c.vx, Trunc((77.0 - y) * 0.5), 50, ref.R(5), 1}));
         EXPECT_EQ(GameRandom, ref.state);
@@ -110,9 +105,7 @@ TEST_F(DepthPatternTest, Code1AimsAtThePlayerTruncatingTowardZero) {
 }
 
 TEST_F(DepthPatternTest, NearAimedCodesStartAtDepthThirty) {
-    GameRandom = 4242;
-    PlayerX = 100.75f;
-    PlayerY = 33.25f;
+    GameRandom = 4242, PlayerX = 100.75f, PlayerY = 33.25f;
     RefRandom ref{GameRandom};
     const int32_t x = ref.Field(), y = ref.Field();
     FireDepthPattern(3);
@@ -161,9 +154,7 @@ TEST_F(DepthPatternTest, SharedStartAndRandomTargetsDrawInOrder) {
 }
 
 TEST_F(DepthPatternTest, CrossAndJitterCodesAimAroundThePlayer) {
-    PlayerX = 60.5f;
-    PlayerY = 180.0f;
-    GameRandom = 55;
+    PlayerX = 60.5f, PlayerY = 180.0f, GameRandom = 55;
     RefRandom ref{GameRandom};
     FireDepthPattern(14);
     const int dx[] = {0, -40, 40, 0, 0}, dy[] = {0, 0, 0, -40, 40};
@@ -259,9 +250,7 @@ TEST_F(DepthPatternTest, GridsAndCirclesFromTheCentre) {
             EXPECT_EQ(DepthShot[10 + 4 * i + j],
                       (DepthShotEntry{120, 120, 100, u4 + 30 * i - 120, v4 + 30 * j - 120, 100, ref.R(5), 1}));
     // Code 47: around the player at 40 pixels, a = 0.55 i + 2 T.
-    PlayerX = 200.0f;
-    PlayerY = 30.0f;
-    StageTime = 1.25f;
+    PlayerX = 200.0f, PlayerY = 30.0f, StageTime = 1.25f;
     FireDepthPattern(47);
     for (int i = 0; i < 5; i++) {
         const double a = 0.55 * i + 2 * 1.25;

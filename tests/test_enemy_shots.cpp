@@ -20,9 +20,7 @@ protected:
         StageImage = LoadCodedPicture("stage0.bmp", StageWidth, 240);
         BombSound = LoadTinySound("bomb.wav");
         ExpectLoadsWorked();
-        GameDelta = 0.1f;
-        PlayerX = 120.0f;
-        PlayerY = 120.0f;
+        GameDelta = 0.1f, PlayerX = 120.0f, PlayerY = 120.0f;
     }
     static DepthShotEntry& Depth(int slot, float x, float y, float z, int32_t vz, int32_t kind = 0) {
         DepthShot[slot] = {x, y, z, 0, 0, vz, kind, 1};
@@ -66,7 +64,7 @@ TEST_F(EnemyShotsTest, DepthShotHitBoxHasStrictEdgesAndAHitSequenceIsNotRestarte
     Depth(3, PlayerX + 9.9f, PlayerY - 9.9f, 5.0f, 10);
     UpdateDepthShots();
     EXPECT_EQ(HitTimer, 4.0f);
-    HitTimer = 2.5f;
+    HitTimer = 2.5f;  // a running hit sequence is not started again
     ktScript::State.sounds.clear();
     UpdateDepthShots();
     EXPECT_EQ(HitTimer, 2.5f);
@@ -162,9 +160,7 @@ TEST_F(EnemyShotsTest, BossBouncesOffTheSquare) {
 }
 
 TEST_F(EnemyShotsTest, BossShowsOnePictureForTwoPoses) {
-    BossX = 120.9f;
-    BossY = 50.5f;
-    BossPose = 1;
+    BossX = 120.9f, BossY = 50.5f, BossPose = 1;
     UpdateBoss();
     EXPECT_EQ(Stage(130, 20), (Spot{60, 120}));
     EXPECT_EQ(Stage(189, 79), (Spot{119, 179}));

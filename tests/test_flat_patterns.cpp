@@ -32,10 +32,7 @@ protected:
         FlatShotSound = LoadTinySound("h2d.wav");
         ExpectLoadsWorked();
         // The boss above the player, in line.
-        BossX = 120.0f;
-        BossY = 50.0f;
-        PlayerX = 120.0f;
-        PlayerY = 200.0f;
+        BossX = 120.0f, BossY = 50.0f, PlayerX = 120.0f, PlayerY = 200.0f;
     }
     static Velocity V(int slot) { return {FlatShot[slot].vx, FlatShot[slot].vy}; }
     static int ActiveShots() {
@@ -55,9 +52,7 @@ TEST_F(FlatPatternTest, AimedShotsStartAtTheBoss) {
     }
     EXPECT_EQ(GameRandom, ref.state);
     // On a slant: 30 across and 40 down is 50 away; speed 60 gives (36, 48).
-    BossX = BossY = 30.0f;
-    PlayerX = 60.0f;
-    PlayerY = 70.0f;
+    BossX = BossY = 30.0f, PlayerX = 60.0f, PlayerY = 70.0f;
     FireFlatPattern(50);
     EXPECT_EQ(V(4), Velocity(36, 48));
 }
@@ -85,12 +80,10 @@ TEST_F(FlatPatternTest, TargetCloserThanFiveGivesARandomVelocity) {
                  {122.9f, 123.9f, true},   // just under 5, and on the boss: random
                  {120.0f, 120.0f, true},
                  {124.99f, 120.0f, true}};
-    BossX = BossY = 120.0f;
-    GameRandom = 9001;
+    BossX = BossY = 120.0f, GameRandom = 9001;
     RefRandom ref{GameRandom};
     for (const auto& c : cases) {
-        PlayerX = c.px;
-        PlayerY = c.py;
+        PlayerX = c.px, PlayerY = c.py;
         const int32_t kind = ref.R(5);
         FireFlatPattern(50);
         const FlatShotEntry& shot = FlatShot[FlatShotCursor];
@@ -116,9 +109,7 @@ TEST_F(FlatPatternTest, LinesSpeedUpFromOne) {
 
 TEST_F(FlatPatternTest, RandomAndScatteredAimsDrawInOrder) {
     // Code 60: kind, then Y, then X, per shot.
-    PlayerX = 37.5f;
-    PlayerY = 212.25f;
-    GameRandom = 777;
+    PlayerX = 37.5f, PlayerY = 212.25f, GameRandom = 777;
     RefRandom ref{GameRandom};
     FireFlatPattern(60);
     for (int i = 0; i < 5; i++) {
@@ -196,21 +187,18 @@ TEST_F(FlatPatternTest, TableActionsTouchOnlyActiveShots) {
     FlatShot[3] = {10, 20, 15, -15, 2, 1};
     FlatShot[4] = {10, 20, 7, -7, 2, 1};
     FlatShot[5] = {10, 20, 15, -15, 2, 0};  // inactive: never changed
-    BossPose = 1;
-    GameRandom = 5;
+    BossPose = 1, GameRandom = 5;
     FireFlatPattern(98);
     EXPECT_EQ(V(3), Velocity(1, -1));
     FireFlatPattern(97);
     EXPECT_EQ(V(3), Velocity(1, -1));  // the remainder is lost for good
     EXPECT_EQ(V(4), Velocity(0, 0));   // 7 -> 0 -> 0
-    FlatShot[4].vx = 7;
-    FlatShot[4].vy = -7;
+    FlatShot[4].vx = 7, FlatShot[4].vy = -7;
     FireFlatPattern(96);
     EXPECT_EQ(V(4), Velocity(3, -3));
     FireFlatPattern(97);
     EXPECT_EQ(V(4), Velocity(4, -4));
-    FlatShot[4].vx = 123;
-    FlatShot[4].vy = -45;
+    FlatShot[4].vx = 123, FlatShot[4].vy = -45;
     FireFlatPattern(100);
     EXPECT_EQ(V(4), Velocity(-123, 45));
     FireFlatPattern(100);

@@ -73,8 +73,7 @@ TEST_F(GameStateTest, ResetGamePreparesANewGameAndKeepsTheRest) {
 }
 
 TEST_F(GameStateTest, ResourceSetLoadsInOrderAndStartsInTheTitle) {
-    MenuRow = 2;
-    MenuStripPhase = 1;
+    MenuRow = 2, MenuStripPhase = 1;
     UseRealData();
     LoadResourceSet();
     EXPECT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes.front();

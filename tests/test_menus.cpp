@@ -57,8 +57,7 @@ protected:
 };
 
 TEST_F(MenuTest, TitleShowsItsPictureCentredUntilEnterOrPadButtonFour) {
-    Lives = 0;
-    MenuKeyLatch = 1;
+    Lives = 0, MenuKeyLatch = 1;
     PadButtons(1u << 0);  // button 1 is not a confirm here
     TitleFrame();
     EXPECT_EQ(ktSystem::SceneId, 2);

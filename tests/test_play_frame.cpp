@@ -32,14 +32,9 @@ protected:
         ExpectLoadsWorked();
         ktSystem::SceneId = 1;
         ktSystem::FrameSeconds = 0.1f;
-        GameMode = 1;
-        PlayerX = 120.0f;
-        PlayerY = 200.0f;
-        ShotTimer = 1000.0f;  // no volleys unless a test wants them
-        BossX = 210.0f;       // top right, over the right strip only
-        BossY = 30.0f;
-        BossHp = 100000;
-        Lives = 2;
+        GameMode = 1, PlayerX = 120.0f, PlayerY = 200.0f, BossHp = 100000, Lives = 2;
+        ShotTimer = 1000.0f;              // no volleys unless a test wants them
+        BossX = 210.0f, BossY = 30.0f;    // top right, over the right strip only
     }
     static Spot Stage(int x, int y) { return SourceOf(ShownPixel(x, y), StageWidth); }
     static Spot Digits(int x, int y) { return SourceOf(ShownPixel(x, y), DigitsWidth); }
@@ -95,11 +90,7 @@ TEST_F(PlayFrameTest, ScoreIsCutOnlyAtTheStartOfAFrame) {
     EXPECT_EQ(Score, 4200000000u);
     EXPECT_EQ(LargeNumber(), "4200000000");
     // Points of this frame go past the cap; the next frame cuts them.
-    Score = 4199999990u;
-    Combo = 20;
-    ComboTimer = 100.0f;
-    BossX = 120.0f;
-    BossY = 100.0f;
+    Score = 4199999990u, Combo = 20, ComboTimer = 100.0f, BossX = 120.0f, BossY = 100.0f;
     PlayerShot[1] = {120.0f, 100.0f, 0, -300, 1};
     PlayFrame();
     EXPECT_EQ(Score, 4200000010u);
@@ -109,11 +100,7 @@ TEST_F(PlayFrameTest, ScoreIsCutOnlyAtTheStartOfAFrame) {
 }
 
 TEST_F(PlayFrameTest, PanelShowsTheLowestDigits) {
-    Score = 1234567890u;
-    Combo = 1234567;
-    ComboTimer = 100.0f;
-    Lives = 123;
-    BossHp = 98765;
+    Score = 1234567890u, Combo = 1234567, ComboTimer = 100.0f, Lives = 123, BossHp = 98765;
     ktSystem::FrameSeconds = 0.016f;  // 62.5 frames per second
     PlayFrame();
     EXPECT_EQ(LargeNumber(), "1234567890");
@@ -125,8 +112,7 @@ TEST_F(PlayFrameTest, PanelShowsTheLowestDigits) {
     EXPECT_EQ(Digits(0, 200), (Spot{0, 220}));
     EXPECT_EQ(Digits(39, 239), (Spot{39, 259}));
 
-    Lives = 12;
-    Combo = -1;  // shown as the unsigned value 4294967295
+    Lives = 12, Combo = -1;  // shown as the unsigned value 4294967295
     PlayFrame();
     EXPECT_EQ(SmallNumber(2, 215), "12");
     EXPECT_EQ(SmallNumber(6, 235), "967295");
@@ -173,8 +159,7 @@ TEST_F(PlayFrameTest, BackgroundScrollsAndWraps) {
 
 TEST_F(PlayFrameTest, StepsDrawInTheirOrder) {
     // The boss, then the bursts over it, then the flat shots over both.
-    BossX = 120.0f;
-    BossY = 50.0f;
+    BossX = 120.0f, BossY = 50.0f;
     SpawnBurst(140, 30);
     FlatShot[1] = {110.0f, 35.0f, 0, 0, 0, 1};
     PlayFrame();
@@ -211,21 +196,18 @@ TEST_F(PlayFrameTest, ReverseByPadButtonThreeAndItsCoolDown) {
     EXPECT_EQ(FlatShot[5].vy, 20);
     EXPECT_FLOAT_EQ(ReverseCooldown, 2.9f);
     // Not while the cool-down is 1 or more.
-    ReverseStock = 1;
-    ReverseCooldown = 1.0f;
+    ReverseStock = 1, ReverseCooldown = 1.0f;
     PlayFrame();
     EXPECT_EQ(ReverseStock, 1);
     EXPECT_FLOAT_EQ(ReverseCooldown, 0.9f);
     // A spent cool-down stays at 0.
-    ReverseStock = 0;
-    ReverseCooldown = 0.0f;
+    ReverseStock = 0, ReverseCooldown = 0.0f;
     PlayFrame();
     EXPECT_EQ(ReverseCooldown, 0.0f);
 }
 
 TEST_F(PlayFrameTest, LastLifeHitEndsTheGameAfterTwoSeconds) {
-    Lives = 0;
-    HitTimer = 4.0f;
+    Lives = 0, HitTimer = 4.0f;
     WriteFile("data/s.da1", std::vector<uint8_t>{1, 2, 3});
     Script1File = std::fopen("data/s.da1", "rb");
     Script2File = std::fopen("data/s.da1", "rb");
@@ -244,8 +226,7 @@ TEST_F(PlayFrameTest, LastLifeHitEndsTheGameAfterTwoSeconds) {
 }
 
 TEST_F(PlayFrameTest, HitWithALifeLeftTakesItAndPlayGoesOn) {
-    Lives = 1;
-    HitTimer = 4.0f;
+    Lives = 1, HitTimer = 4.0f;
     int frames = 0;
     for (; HitTimer > 0.0f && frames < 40; frames++) {
         EXPECT_EQ(Lives, 1);  // the panel keeps the old count meanwhile
@@ -260,9 +241,7 @@ TEST_F(PlayFrameTest, HitWithALifeLeftTakesItAndPlayGoesOn) {
     EXPECT_EQ(Lives, 0);
     EXPECT_EQ(ktSystem::SceneId, 1);
 
-    Lives = 3;
-    Bombs = 4;
-    HitTimer = 0.1f;
+    Lives = 3, Bombs = 4, HitTimer = 0.1f;
     PlayFrame();
     EXPECT_EQ(Lives, 2);
     EXPECT_EQ(Bombs, 4);
@@ -271,9 +250,7 @@ TEST_F(PlayFrameTest, HitWithALifeLeftTakesItAndPlayGoesOn) {
 TEST_F(PlayFrameTest, ComboEndSoundsOnceAndTheBestComboIsKept) {
     for (int frame = 0; frame < 5; frame++) PlayFrame();  // the gauge never filled
     EXPECT_EQ(SoundCalls("play ./data/x.wav"), 0);
-    Combo = 5;
-    MaxCombo = 3;
-    ComboTimer = 240.0f;
+    Combo = 5, MaxCombo = 3, ComboTimer = 240.0f;
     int endFrame = -1;
     for (int frame = 0; frame < 20; frame++) {
         const int before = SoundCalls("play ./data/x.wav");
@@ -284,8 +261,7 @@ TEST_F(PlayFrameTest, ComboEndSoundsOnceAndTheBestComboIsKept) {
     EXPECT_EQ(endFrame, 6);  // 240 falls 36 per frame: empty in the seventh
     EXPECT_EQ(ComboRunning, 0);
     EXPECT_EQ(MaxCombo, 5);
-    ComboTimer = 240.0f;
-    Combo = 4;  // a smaller combo leaves the best alone
+    ComboTimer = 240.0f, Combo = 4;  // a smaller combo leaves the best alone
     PlayFrame();
     EXPECT_EQ(MaxCombo, 5);
 }
@@ -294,9 +270,7 @@ TEST_F(PlayFrameTest, StageSkipKeyStartsTheNextStage) {
     WriteFile("data/bshp.dat", std::vector<uint8_t>{4, 6});
     for (const char* name : {"data/stage0.da1", "data/stage0.da2", "data/stage1.da1", "data/stage1.da2"})
         WriteFile(name, std::vector<uint8_t>{200, 200, 200});
-    LastStage = 1;
-    Lives = 3;
-    HitTimer = 3.0f;
+    LastStage = 1, Lives = 3, HitTimer = 3.0f;
     ktScript::State.keys[ktPlatform::VK_NUMPAD5] = 1;
     PlayFrame();
     EXPECT_EQ(StageNo, 1);

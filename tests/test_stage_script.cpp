@@ -260,8 +260,7 @@ TEST_F(StageTest, BeatenBossStartsTheNextStageAndCutsTheHitSequence) {
     EXPECT_EQ(StageNo, 0);
     EXPECT_NE(Script1File, nullptr);
 
-    BossHp = -1;
-    HitTimer = 2.0f;
+    BossHp = -1, HitTimer = 2.0f;
     CheckStageClear();
     EXPECT_EQ(StageNo, 1);
     EXPECT_EQ(BossHp, 1000);
@@ -293,8 +292,7 @@ TEST_F(StageTest, LastBossPaysTheWinBonusAndGoesToTheResults) {
     Script2Frame(0.1f);  // the rest of that frame reads no stream
     EXPECT_EQ(BossVX, 33);
 
-    StageNo = LastStage = 3, Lives = 10, Bombs = 15, BossHp = -1, MaxCombo = 0;
-    Score = 4200000000u;
+    StageNo = LastStage = 3, Lives = 10, Bombs = 15, BossHp = -1, MaxCombo = 0, Score = 4200000000u;
     CheckStageClear();
     EXPECT_EQ(Score, 4294967295u);  // saturates
     EXPECT_EQ(MaxCombo, 10 * 300 + 15 * 600);
