@@ -88,6 +88,14 @@ int ConvertToDevice(const WaveData& wave, int rate, std::vector<int16_t>* out) {
 
     out->resize(size_t(outFrames * 2));
     int16_t* samples = out->data();
+    if (from == to) {
+        // Already at the device's rate: each frame is taken as it is (the
+        // long music files are, so start-up stays quick).
+        for (uint64_t i = 0; i < frames; i++)
+            for (int side = 0; side < 2; side++)
+                samples[i * 2 + side] = int16_t(SampleAt(wave, i, wave.channels == 2 ? side : 0));
+        return 1;
+    }
     for (uint64_t i = 0; i < outFrames; i++) {
         const uint64_t position = i * from;
         const uint64_t frame = position / to;
