@@ -48,20 +48,6 @@ TEST_F(DrawTest, ScreenOpensPadsAndLoadsTakeSlotsFromTwo) {
     EXPECT_TRUE(State.boxes.empty());
 }
 
-TEST_F(DrawTest, DisplayThatCannotOpenGivesItsBoxAndLoadsFail) {
-    ktDraw::CloseScreen();
-    State.displayFails = 1;
-    EXPECT_EQ(ktDraw::Screen(320, 240), 0);
-    ASSERT_EQ(State.boxes.size(), 1u);
-    EXPECT_EQ(State.boxes[0], "ktDraw::Screen : DirectDrawが使用できません");
-    EXPECT_EQ(LoadColumns("a.bmp", 4, 4), 0);
-    EXPECT_EQ(State.boxes.back(), Unreadable);
-    ktDraw::ClearScreen();  // nothing to draw on: no crash
-    ktDraw::DrawObject(0, 0, 2, 0, 0, 4, 4);
-    ktDraw::Flip();
-    EXPECT_EQ(State.presents, 0);
-}
-
 TEST_F(DrawTest, NamesUpToThirtyCharactersAndAFullTable) {
     const std::string name30 = "./data/" + std::string(19, 'n') + ".bmp";  // 30 characters
     const std::string name31 = "./data/" + std::string(20, 'n') + ".bmp";
@@ -201,17 +187,6 @@ TEST_F(DrawTest, RectangleOutlineInsideFillWithinRightAndBottomExclusive) {
     ktDraw::DrawRectangle(280, 200, 330, 260, red, blue, 1);
     EXPECT_EQ(BackPixel(280, 239), ktDraw::PixelOf(blue));
     EXPECT_EQ(BackPixel(319, 239), ktDraw::PixelOf(red));
-}
-
-TEST_F(DrawTest, ClearAndFlipShowTheFrame) {
-    ktDraw::DrawObject(0, 0, LoadColumns("cols.bmp", 40, 40), 0, 0, 40, 40);
-    ktDraw::Flip();
-    ASSERT_EQ(State.presents, 1);
-    EXPECT_EQ(State.presentedWidth, 320);
-    EXPECT_EQ(ColumnOf(ShownPixel(39, 39)), 39);
-    ktDraw::ClearScreen();
-    ktDraw::Flip();
-    for (uint16_t p : State.presented) ASSERT_EQ(p, 0);
 }
 
 TEST_F(DrawTest, SwapObjectTakesTheNewPictureAndSize) {

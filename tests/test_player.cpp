@@ -68,10 +68,6 @@ TEST_F(PlayerTest, KeysAndStickMoveTheFigure) {
     PlayerY = 100.0f;
     EXPECT_FLOAT_EQ(StepX(), 107.0f);
     EXPECT_FLOAT_EQ(PlayerY, 87.0f);
-    // An unplugged stick keeps its last direction.
-    ktScript::State.pads[0].present = 0;
-    EXPECT_FLOAT_EQ(StepX(), 107.0f);
-    EXPECT_EQ(StickX, -1);
 }
 
 TEST_F(PlayerTest, CharactersHaveTheirSpeeds) {

@@ -186,22 +186,6 @@ TEST_F(SoundTest, NameLengthIsTestedLastAndTheTableHoldsSeventy) {
     EXPECT_EQ(ktScript::State.boxes.back(), "ktSound::LoadObject : オブジェクト数が多すぎます");
 }
 
-TEST_F(SoundTest, SoundOffDoesNothingAndShowsNothing) {
-    ktSound::Close();
-    EXPECT_EQ(ktScript::State.audioOpen, 0);
-    ktScript::State.audioFails = 1;
-    EXPECT_EQ(ktSound::Open(), 0);
-    EXPECT_EQ(LoadRamp(4), 0);
-    ktSound::PlayObject(0, -1);
-    ktSound::LoopObject(0, -1);
-    ktSound::StopObject(0, -1);
-    Frames out(8, 0);
-    ktSound::Mix(out.data(), 4);
-    EXPECT_EQ(out, Frames(8, 0));
-    EXPECT_TRUE(ktScript::State.boxes.empty());
-    EXPECT_TRUE(ktScript::State.sounds.empty());
-}
-
 TEST_F(SoundTest, CopiesTakeTurnsAndEachStartsFromTheBeginning) {
     EXPECT_EQ(ktScript::State.mix, &ktSound::Mix);
     ASSERT_EQ(LoadRamp(100, 3), 0);
