@@ -63,7 +63,8 @@ TEST_F(DepthPatternTest, Code49ClearsEverySlotSilentlyAndKeepsTheCursor) {
 
 TEST_F(DepthPatternTest, CursorRunsRoundWithoutTheLastSlot) {
     // A cursor outside the table starts again at 0 instead of writing outside it.
-    for (const auto& [from, to] : {std::pair{107, 108}, {108, 0}, {0, 1}, {-3, 0}, {109, 0}, {INT_MAX, 0}, {INT_MIN, 0}}) {
+    for (const auto& [from, to] :
+         {std::pair{107, 108}, {108, 0}, {0, 1}, {-3, 0}, {109, 0}, {INT_MAX, 0}, {INT_MIN, 0}}) {
         DepthShotCursor = from;
         NextDepthShotSlot();
         EXPECT_EQ(DepthShotCursor, to) << from;
@@ -99,7 +100,8 @@ TEST_F(DepthPatternTest, Code1AimsAtThePlayerTruncatingTowardZero) {
         const int32_t x = ref.Field(), y = ref.Field();
         PlayerX = c.px, DepthShotCursor = 0;
         FireDepthPattern(1);
-        EXPECT_EQ(DepthShot[1], (DepthShotEntry{float(x), float(y), 100, c.vx, Trunc((77.0 - y) * 0.5), 50, ref.R(5), 1}));
+        EXPECT_EQ(DepthShot[1],
+                  (DepthShotEntry{float(x), float(y), 100, c.vx, Trunc((77.0 - y) * 0.5), 50, ref.R(5), 1}));
         EXPECT_EQ(GameRandom, ref.state);
     }
 }
@@ -109,7 +111,8 @@ TEST_F(DepthPatternTest, NearAimedCodesStartAtDepthThirty) {
     RefRandom ref{GameRandom};
     const int32_t x = ref.Field(), y = ref.Field();
     FireDepthPattern(3);
-    EXPECT_EQ(DepthShot[1], (DepthShotEntry{float(x), float(y), 100, Trunc(100.75 - x), Trunc(33.25 - y), 100, ref.R(5), 1}));
+    EXPECT_EQ(DepthShot[1],
+              (DepthShotEntry{float(x), float(y), 100, Trunc(100.75 - x), Trunc(33.25 - y), 100, ref.R(5), 1}));
     // Codes 40 to 42 start nearer, at depth 30, and keep f = vz / 100.
     const int32_t vz[] = {10, 16, 22};
     const double f[] = {0.1, 0.16, 0.22};
@@ -129,7 +132,8 @@ TEST_F(DepthPatternTest, StraightCodesKeepTheirOwnStartPoints) {
         FireDepthPattern(7 + k);
         for (int i = 0; i < 5; i++) {
             const int32_t x = ref.Field(), y = ref.Field();
-            EXPECT_EQ(DepthShot[1 + 5 * k + i], (DepthShotEntry{float(x), float(y), 100, 0, 0, 50 + 40 * k, ref.R(5), 1}));
+            EXPECT_EQ(DepthShot[1 + 5 * k + i],
+                      (DepthShotEntry{float(x), float(y), 100, 0, 0, 50 + 40 * k, ref.R(5), 1}));
         }
     }
     EXPECT_EQ(GameRandom, ref.state);
@@ -149,7 +153,8 @@ TEST_F(DepthPatternTest, SharedStartAndRandomTargetsDrawInOrder) {
     // Code 12: one shot from the centre to a random point at 1.5.
     const int32_t tx = ref.Field(), ty = ref.Field();
     FireDepthPattern(12);
-    EXPECT_EQ(DepthShot[6], (DepthShotEntry{120, 120, 100, Trunc((tx - 120) * 1.5), Trunc((ty - 120) * 1.5), 150, ref.R(5), 1}));
+    EXPECT_EQ(DepthShot[6],
+              (DepthShotEntry{120, 120, 100, Trunc((tx - 120) * 1.5), Trunc((ty - 120) * 1.5), 150, ref.R(5), 1}));
     EXPECT_EQ(GameRandom, ref.state);
 }
 
@@ -213,7 +218,8 @@ TEST_F(DepthPatternTest, SpraysTurnWithTheStageClock) {
     const struct {
         int32_t code;
         double angle, fx, fy;
-    } rows[] = {{22, t, 0.5, 0.5}, {23, t, 0.75, 0.5}, {24, t, 1, 1}, {26, 2 * t, 0.75, 0.5}, {27, 2 * t, 1, 1}, {29, -t, 0.75, 0.5}};
+    } rows[] = {{22, t, 0.5, 0.5},      {23, t, 0.75, 0.5}, {24, t, 1, 1},
+                {26, 2 * t, 0.75, 0.5}, {27, 2 * t, 1, 1},  {29, -t, 0.75, 0.5}};
     for (const auto& row : rows) {
         const int32_t rx = ref.R(170), ry2 = ref.R(170);
         FireDepthPattern(row.code);

@@ -177,7 +177,8 @@ TEST_F(DrawTest, StretchObjectOnBothPaths) {
 TEST_F(DrawTest, RectangleOutlineInsideFillWithinRightAndBottomExclusive) {
     const uint32_t red = 0x0000FF, blue = 0xFF0000;
     ktDraw::DrawRectangle(10, 10, 20, 15, red, blue, 1);
-    for (const auto& [x, y] : {std::pair{10, 10}, {19, 14}, {15, 10}, {19, 12}}) EXPECT_EQ(BackPixel(x, y), ktDraw::PixelOf(blue));
+    for (const auto& [x, y] : {std::pair{10, 10}, {19, 14}, {15, 10}, {19, 12}})
+        EXPECT_EQ(BackPixel(x, y), ktDraw::PixelOf(blue)) << x << " " << y;
     for (const auto& [x, y] : {std::pair{11, 11}, {18, 13}}) EXPECT_EQ(BackPixel(x, y), ktDraw::PixelOf(red));
     EXPECT_EQ(BackPixel(20, 12), 0);
     EXPECT_EQ(BackPixel(15, 15), 0);

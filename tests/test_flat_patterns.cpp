@@ -216,7 +216,8 @@ TEST_F(FlatPatternTest, Code99ClearsEverySlotAndKeepsTheCursor) {
 
 TEST_F(FlatPatternTest, CursorRunsRoundWithoutTheLastSlot) {
     // A cursor outside the table starts again at 0 instead of writing outside it.
-    for (const auto& [from, to] : {std::pair{247, 248}, {248, 0}, {0, 1}, {-3, 0}, {249, 0}, {INT_MAX, 0}, {INT_MIN, 0}}) {
+    for (const auto& [from, to] :
+         {std::pair{247, 248}, {248, 0}, {0, 1}, {-3, 0}, {249, 0}, {INT_MAX, 0}, {INT_MIN, 0}}) {
         FlatShotCursor = from;
         SpawnFlatShot();
         EXPECT_EQ(FlatShotCursor, to) << from;

@@ -155,12 +155,15 @@ TEST(SpriteSheet, EveryCellHoldsAPicture) {
         Rect cell;
         int least;  // visible pixels at least
     };
-    std::vector<Named> cells = {{"results label", {0, 120, 80, 20}, 1200},   {"reverse icon", {60, 140, 20, 10}, 100},
-                                {"bomb icon", {60, 180, 20, 10}, 100},         {"final-hit caption", {0, 210, 80, 20}, 1200},
+    std::vector<Named> cells = {{"results label", {0, 120, 80, 20}, 1200},
+                                {"reverse icon", {60, 140, 20, 10}, 100},
+                                {"bomb icon", {60, 180, 20, 10}, 100},
+                                {"final-hit caption", {0, 210, 80, 20}, 1200},
                                 {"bomb beam piece", {0, 230, 80, 20}, 600}};
     for (int k = 0; k < 3; ++k)
         for (int f = 0; f < 3; ++f)
-            cells.push_back({"player " + std::to_string(k) + " frame " + std::to_string(f), {20 * k, 40 * f, 20, 40}, 150});
+            cells.push_back({"player " + std::to_string(k) + " frame " + std::to_string(f),
+                             {20 * k, 40 * f, 20, 40}, 150});
     for (int k = 0; k < 5; ++k) {
         cells.push_back({"depth shot " + std::to_string(k), {60, 20 * k, 20, 20}, 120});
         cells.push_back({"flat shot " + std::to_string(k), {10 * k, 180, 10, 10}, 50});
@@ -215,12 +218,14 @@ TEST(StagePictures, BackgroundsWrapAndAreSolidAndEachStageHasItsOwnBoss) {
 TEST(MenuPictures, HighlightStripsLeaveTheRowSeenAndEverySelectRowDiffers) {
     const Loaded bar = Load("tlop.bmp");
     for (int strip = 0; strip < 2; ++strip)
-        EXPECT_LE(VisiblePixels(bar, {20, 80 * strip + 8, 280, 64}), 280 * 64 / 20) << "strip " << strip << " hides the row";
+        EXPECT_LE(VisiblePixels(bar, {20, 80 * strip + 8, 280, 64}), 280 * 64 / 20)
+            << "strip " << strip << " hides the row";
     for (const char* file : {"selemode.bmp", "opening.bmp"}) {
         const Loaded p = Load(file);
         for (int a = 0; a < 3; ++a)
             for (int b = a + 1; b < 3; ++b)
-                EXPECT_GT(Difference(p, {0, 80 * a, 320, 80}, p, {0, 80 * b, 320, 80}), 200000) << file << " " << a << b;
+                EXPECT_GT(Difference(p, {0, 80 * a, 320, 80}, p, {0, 80 * b, 320, 80}), 200000)
+                    << file << " rows " << a << " and " << b;
     }
 }
 
@@ -307,7 +312,8 @@ TEST(PictureTool, ShapesAndSpritesDrawWhatTheySay) {
     const testutil::ScratchFolder dir;
     std::string error;
     pictures::ShapeScript shapes;
-    const std::string script = "canvas 10 10\ncolour red 255 0 0\nrect 0 0 5 10 flat red\nvariant 1\nrect 5 0 5 10 flat 0,0,255\n";
+    const std::string script =
+        "canvas 10 10\ncolour red 255 0 0\nrect 0 0 5 10 flat red\nvariant 1\nrect 5 0 5 10 flat 0,0,255\n";
     ASSERT_TRUE(pictures::LoadShapeScript(dir.Write("draw.txt", script), shapes, error)) << error;
     const pictures::Picture rest = pictures::RenderShapes(shapes, 0), twice = pictures::RenderShapes(shapes, 0, 2);
     EXPECT_EQ(pictures::PixelAt(rest, 2, 5), (pictures::Rgb{255, 0, 0}));
@@ -317,9 +323,8 @@ TEST(PictureTool, ShapesAndSpritesDrawWhatTheySay) {
     EXPECT_EQ(pictures::PixelAt(twice, 10, 19), pictures::Transparent);
 
     pictures::SpriteBook book;
-    ASSERT_TRUE(pictures::LoadSpriteFile(dir.Write("blink.txt", "colour a 255 255 255 | none\nsprite blink 2 1 2\na.\n"),
-                                         book, error))
-        << error;
+    const std::string sprite = "colour a 255 255 255 | none\nsprite blink 2 1 2\na.\n";
+    ASSERT_TRUE(pictures::LoadSpriteFile(dir.Write("blink.txt", sprite), book, error)) << error;
     pictures::Picture frame;
     ASSERT_TRUE(pictures::RenderSprite(book, "blink", 0, frame, error)) << error;
     EXPECT_EQ(pictures::PixelAt(frame, 0, 0), (pictures::Rgb{255, 255, 255}));

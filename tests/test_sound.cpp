@@ -252,7 +252,8 @@ TEST_F(SoundTest, SoundCallsAndCallsThatDoNothing) {
     EXPECT_EQ(Mix(4), Frames(8, 0));
     EXPECT_TRUE(ktScript::State.sounds.empty());
     ktSound::PlayObject(0, -1), ktSound::LoopObject(0, 0), ktSound::StopObject(0, -1);
-    EXPECT_EQ(ktScript::State.sounds, std::vector<std::string>({"play ./ramp.wav", "loop ./ramp.wav", "stop ./ramp.wav"}));
+    EXPECT_EQ(ktScript::State.sounds,
+              std::vector<std::string>({"play ./ramp.wav", "loop ./ramp.wav", "stop ./ramp.wav"}));
     // After Close nothing plays, and the device is gone.
     ktSound::LoopObject(0, -1);
     ktSound::Close();

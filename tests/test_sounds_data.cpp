@@ -46,7 +46,8 @@ Sound ReadSound(const char* name) {
     Sound sound;
     EXPECT_EQ(ktSound::ReadWave(DataPath(name).c_str(), &sound.wave), 1) << name;
     const std::vector<uint8_t>& data = sound.wave.data;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) sound.samples.push_back(int16_t(uint16_t(data[i] | (data[i + 1] << 8))));
+    for (size_t i = 0; i + 1 < data.size(); i += 2)
+        sound.samples.push_back(int16_t(uint16_t(data[i] | (data[i + 1] << 8))));
     return sound;
 }
 

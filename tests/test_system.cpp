@@ -39,6 +39,7 @@ protected:
         int code = -1;
         return ktSystem::DispatchMessages(&code) ? -1 : code;
     }
+    // The display was released once and the window is gone.
     static void ExpectClosedOnce() {
         EXPECT_EQ(State.minimises, 1);
         EXPECT_EQ(State.windowOpen, 0);
@@ -120,7 +121,8 @@ TEST_F(SystemTest, AltCombinationsAndOtherMessagesNeverCloseTheGame) {
     ktScript::PressKey(VK_ESCAPE);
     ktScript::ReleaseKey(0x12);
     ktScript::PressKey(VK_F10);
-    State.events.insert(State.events.end(), {{WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {WM_RBUTTONDBLCLK, 0, 0}, {WM_SETCURSOR, 0, 0}});
+    for (const Message m : {Message{WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {WM_RBUTTONDBLCLK, 0, 0}, {WM_SETCURSOR, 0, 0}})
+        State.events.push_back(m);
     EXPECT_EQ(Dispatch(), -1);
     EXPECT_EQ(ktSystem::ShutdownState, 0);
     EXPECT_EQ(ktSystem::MainWindow, 1);
