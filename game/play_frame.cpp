@@ -39,7 +39,7 @@ void ClampGameDelta() {
 void StageSkipKey() {
     if (ktSystem::GetKeyState(ktPlatform::VK_NUMPAD5) >= 0) return;
     CloseScripts();
-    if (StageNo != LastStage) StageNo += 1;
+    if (StageNo < LastStage) StageNo += 1;  // never past the last stage, nor a count below zero
     StartStage();
 }
 

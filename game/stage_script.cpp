@@ -177,7 +177,9 @@ void CheckStageClear() {
     if (BossHp >= 0) return;
     CloseScripts();
 
-    if (StageNo != LastStage) {
+    // A stage count below zero (a damaged stageno.txt) makes the first
+    // stage the last, so the game can still be won.
+    if (StageNo < LastStage) {
         StageNo += 1;
         StartStage();
         return;
