@@ -10,3 +10,4 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
