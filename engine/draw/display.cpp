@@ -52,7 +52,29 @@ void SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     ClipRect = {left, top, right, bottom};
 }
 
+namespace {
+
+// Releases every surface and the display itself, if it exists.
+void ReleaseDisplay() {
+    if (!DisplayOpen) return;
+    for (ImageObject& slot : ImageObjects) {
+        if (slot.surface) SDL_FreeSurface(slot.surface);
+        EmptySlot(slot);
+    }
+    if (Front) SDL_FreeSurface(Front);
+    if (Back) SDL_FreeSurface(Back);
+    Front = nullptr;
+    Back = nullptr;
+    Sys.CloseDisplay();
+    DisplayOpen = 0;
+}
+
+}  // namespace
+
 int Screen(int32_t width, int32_t height) {
+    // Opening the display again first lets go of the one already open, so
+    // nothing it held is lost track of.
+    ReleaseDisplay();
     ScreenWidth = width;
     ScreenHeight = height;
     SetClip(0, 0, width, height);
@@ -86,19 +108,9 @@ int Screen(int32_t width, int32_t height) {
     return 1;
 }
 
+
 void CloseScreen() {
-    if (DisplayOpen) {
-        for (ImageObject& slot : ImageObjects) {
-            if (slot.surface) SDL_FreeSurface(slot.surface);
-            EmptySlot(slot);
-        }
-        if (Front) SDL_FreeSurface(Front);
-        if (Back) SDL_FreeSurface(Back);
-        Front = nullptr;
-        Back = nullptr;
-        Sys.CloseDisplay();
-        DisplayOpen = 0;
-    }
+    ReleaseDisplay();
     Sys.MinimiseWindow();
 }
 
