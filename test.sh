@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in the release build, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then every fuzzer
+# for FUZZ_SECONDS (30 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
