@@ -50,3 +50,14 @@ protected:
         return n;
     }
 };
+
+// The engine with its 320 × 240 display open.
+class DisplayTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        ASSERT_EQ(ktDraw::Screen(320, 240), 1);
+    }
+    // The path of a file of the data folder.
+    std::string Data(const std::string& file) { return folder + "/data/" + file; }
+};

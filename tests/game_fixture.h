@@ -91,6 +91,13 @@ protected:
         testutil::WriteBytes(folder + "/data/" + file, testutil::TinyWave());
         return ktSound::LoadObject(("./data/" + file).c_str(), 1);
     }
+    // How many entries of a table are in use.
+    template <typename Entry, size_t N>
+    static int ActiveIn(const Entry (&table)[N]) {
+        int n = 0;
+        for (const Entry& entry : table) n += entry.active;
+        return n;
+    }
     // After the loads of a set-up: none failed; their sound calls are forgotten.
     static void ExpectLoadsWorked() {
         EXPECT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes.front();

@@ -21,11 +21,7 @@ protected:
         DepthShotSound = LoadTinySound("h3d.wav");
         ExpectLoadsWorked();
     }
-    static int ActiveShots() {
-        int n = 0;
-        for (const DepthShotEntry& shot : DepthShot) n += shot.active;
-        return n;
-    }
+    static int ActiveShots() { return ActiveIn(DepthShot); }
     static int Plays() { return int(ktScript::State.sounds.size()); }
 };
 

@@ -16,13 +16,8 @@ namespace {
 
 const std::string Unreadable = "ktDraw::LoadObject : BMPファイルを読み込めません";
 
-class DrawTest : public EngineTest {
+class DrawTest : public DisplayTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        ASSERT_EQ(ktDraw::Screen(320, 240), 1);
-    }
-    std::string Data(const std::string& file) { return folder + "/data/" + file; }
     // A picture whose every pixel tells its column (never black).
     int LoadColumns(const char* file, int width, int height) {
         WriteBmp(Data(file), width, height, [](int x, int) { return ColumnColour(x); });

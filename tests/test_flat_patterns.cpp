@@ -35,11 +35,7 @@ protected:
         BossX = 120.0f, BossY = 50.0f, PlayerX = 120.0f, PlayerY = 200.0f;
     }
     static Velocity V(int slot) { return {FlatShot[slot].vx, FlatShot[slot].vy}; }
-    static int ActiveShots() {
-        int n = 0;
-        for (const FlatShotEntry& shot : FlatShot) n += shot.active;
-        return n;
-    }
+    static int ActiveShots() { return ActiveIn(FlatShot); }
     static int Plays() { return int(ktScript::State.sounds.size()); }
 };
 

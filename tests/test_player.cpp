@@ -37,11 +37,7 @@ protected:
         return PlayerX;
     }
     static int Volleys() { return SoundCalls("play ./data/shot.wav"); }
-    static int ActiveShots() {
-        int n = 0;
-        for (const PlayerShotEntry& shot : PlayerShot) n += shot.active;
-        return n;
-    }
+    static int ActiveShots() { return ActiveIn(PlayerShot); }
 };
 
 TEST_F(PlayerTest, KeysAndStickMoveTheFigure) {
