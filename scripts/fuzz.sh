@@ -57,7 +57,9 @@ for fuzzer in fuzz_picture fuzz_wave fuzz_stage fuzz_stagec; do
   "build-fuzz/fuzz/$fuzzer" "${options[@]}" "$work/corpus" >"$work/log.txt" 2>&1 || status=$?
   executed="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -n 1)"
   inputs="$(find "$work/corpus" -type f | wc -l)"
-  finding="$(find "$work/findings" -type f | head -n 1)"
+  # A slow input is kept as slow-unit-* but is no finding; crash-, leak-,
+  # timeout- and oom- files are.
+  finding="$(find "$work/findings" -type f ! -name 'slow-unit-*' | head -n 1)"
   report="$(grep -m 1 -E 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|SUMMARY: ' \
               "$work/log.txt" || true)"
   if [ "$status" -eq 0 ] && [ -z "$finding" ] && [ -z "$report" ]; then
