@@ -18,19 +18,8 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
   exit 2
 fi
 
-# The build's packages, then clang with libFuzzer and the sanitizer runtimes.
+# The build's packages, clang with libFuzzer and the sanitizer runtimes among them.
 scripts/deps.sh
-need=(clang libclang-rt-14-dev)
-missing=()
-for p in "${need[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
 
 echo "=== fuzz ==="
 cmake --preset fuzz >/dev/null
