@@ -107,7 +107,7 @@ void FillWorstCase() {
     BurstCursor = 0;
 }
 
-void PresentNothing(const SDL_Surface*) {}
+void PresentNothing(const ktDraw::Picture*) {}
 
 // state.range(0): 1 with the scripted presentation, 0 with Present swapped
 // for a call that does nothing.

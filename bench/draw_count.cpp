@@ -3,8 +3,6 @@
 // rules, then calls the operation itself (the linker names it __real_...).
 #include "draw_count.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 
 #include "ktDraw.h"
@@ -16,11 +14,11 @@ uint64_t Pixels = 0;
 
 namespace {
 
-bool Inside(const SDL_Surface* s, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return s && left >= 0 && top >= 0 && right <= s->w && bottom <= s->h && left < right && top < bottom;
+bool Inside(const ktDraw::Picture* s, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return s && left >= 0 && top >= 0 && right <= s->width && bottom <= s->height && left < right && top < bottom;
 }
 
-SDL_Surface* ObjectSurface(int32_t object) {
+ktDraw::Picture* ObjectSurface(int32_t object) {
     if (object < 0 || object >= ktDraw::ImageObjectCount) return nullptr;
     return ktDraw::ImageObjects[object].surface;
 }
@@ -30,8 +28,8 @@ uint64_t AreaOnBack(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     if (!ktDraw::Back) return 0;
     left = std::max(left, 0);
     top = std::max(top, 0);
-    right = std::min(right, ktDraw::Back->w);
-    bottom = std::min(bottom, ktDraw::Back->h);
+    right = std::min(right, ktDraw::Back->width);
+    bottom = std::min(bottom, ktDraw::Back->height);
     if (left >= right || top >= bottom) return 0;
     return uint64_t(right - left) * uint64_t(bottom - top);
 }

@@ -38,7 +38,7 @@ int KeepLeadingNumber(const char* line, char* out) {
 // Reads the number of the last stage from the first two bytes of the first
 // line of stageno.txt. A missing file, or one without a number, gives 0.
 int32_t ReadLastStage() {
-    std::FILE* file = std::fopen(StageCountFile, "rb");
+    std::FILE* file = ktSystem::OpenFile(StageCountFile, "rb");
     if (!file) {
         std::fprintf(stderr, "grazerunner: cannot open %s; the game ends after stage 0\n",
                      StageCountFile);

@@ -1,10 +1,4 @@
 // grazerunner: the game.
-#include <SDL.h>
-
 #include "game.h"
 
-int main(int, char**) {
-    int code = ktSystem::WinMain(GameEntryPoints);
-    SDL_Quit();
-    return code;
-}
+int main(int, char**) { return ktSystem::WinMain(GameEntryPoints); }

@@ -45,7 +45,7 @@ void DrawDigitWall() {
 // Appends the game's line to the score log. A log that cannot be opened
 // loses this one line, with a message; earlier lines are never touched.
 void AppendScoreLine() {
-    std::FILE* log = std::fopen(ScoreLogName, "a");
+    std::FILE* log = ktSystem::OpenFile(ScoreLogName, "a");
     if (!log) {
         std::fprintf(stderr, "grazerunner: cannot open %s for appending; this game is not logged\n",
                      ScoreLogName);

@@ -35,7 +35,7 @@ const char* StageFileName(const char* suffix) {
 // Opens one of the stage's streams; null, with a message, when it cannot.
 std::FILE* OpenStream(const char* suffix) {
     const char* name = StageFileName(suffix);
-    std::FILE* file = std::fopen(name, "rb");
+    std::FILE* file = ktSystem::OpenFile(name, "rb");
     if (!file) std::fprintf(stderr, "grazerunner: cannot open %s; that stream stays empty\n", name);
     return file;
 }
@@ -98,7 +98,7 @@ void StartStage() {
 
     // Byte i of bshp.dat is stage i's; every byte up to this stage's is read
     // and the last one counts. A byte that is not there reads -1.
-    BossHpFile = std::fopen(BossHpFileName, "rb");
+    BossHpFile = ktSystem::OpenFile(BossHpFileName, "rb");
     if (!BossHpFile)
         std::fprintf(stderr, "grazerunner: cannot open %s; the boss has no hit points\n",
                      BossHpFileName);

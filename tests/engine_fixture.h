@@ -3,7 +3,6 @@
 // last presented picture.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -36,8 +35,7 @@ protected:
 
     // Back's raw pixel at (x, y).
     static uint16_t BackPixel(int x, int y) {
-        return reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(ktDraw::Back->pixels) +
-                                                 y * ktDraw::Back->pitch)[x];
+        return ktDraw::Back->pixels[y * ktDraw::Back->pitch + x];
     }
     // The last presented picture's raw pixel at (x, y).
     static uint16_t ShownPixel(int x, int y) {

@@ -4,7 +4,6 @@
 // pictures and tiny sounds into the game's slots and run the game's loop.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -127,7 +126,7 @@ protected:
 
     // The raw pixel of an image object's picture at (x, y).
     static uint16_t ObjectPixel(int object, int x, int y) {
-        const SDL_Surface* s = ktDraw::ImageObjects[object].surface;
-        return reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x];
+        const ktDraw::Picture* p = ktDraw::ImageObjects[object].surface;
+        return p->pixels[y * p->pitch + x];
     }
 };

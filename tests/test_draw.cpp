@@ -1,5 +1,6 @@
 // The display, image objects, sprite drawing and presentation, checked by
 // the pixels of Back and of the presented picture.
+#include <tuple>
 #include <utility>
 
 #include "engine_fixture.h"
@@ -61,6 +62,38 @@ TEST_F(DrawTest, NamesUpToThirtyCharactersAndAFullTable) {
     EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::LoadObject : オブジェクト数が多すぎます"});
 }
 
+// Every kind of bitmap a paint program writes (1, 4, 8, 16, 24 and 32 bits
+// a pixel, colour tables, bit fields, run-length encoding, top row first)
+// loads with exactly the RGB565 pixels a 16-bit copy of it gives: the hash of
+// the picture's pixels in row order.
+TEST_F(DrawTest, EveryBitmapKindLoadsWithItsPixels) {
+    struct Kind {
+        const char* file;
+        int width, height;
+        uint32_t hash;
+    };
+    constexpr Kind Kinds[] = {
+        {"depth1.bmp", 9, 3, 0x3B7908E7u}, {"depth16-bitfields.bmp", 3, 2, 0xE52EA849u},
+        {"depth24.bmp", 3, 3, 0x24BED103u}, {"depth32.bmp", 2, 3, 0x65A4EB47u},
+        {"depth4.bmp", 5, 3, 0xA5EF3CB2u}, {"depth8.bmp", 4, 4, 0x7FD3E5C7u},
+        {"rle4.bmp", 7, 3, 0x0E39A06Fu}, {"rle8.bmp", 4, 2, 0x3F1EF91Du},
+        {"topdown24.bmp", 2, 2, 0xE68EEDE2u},
+    };
+    for (const Kind& kind : Kinds) {
+        std::filesystem::copy_file(std::string(GRAZE_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_picture/" + kind.file,
+                                   Data(kind.file));
+        const int object = ktDraw::LoadObject((std::string("./data/") + kind.file).c_str());
+        ASSERT_NE(object, 0) << kind.file;
+        const ktDraw::Picture* p = ktDraw::ImageObjects[object].surface;
+        uint32_t hash = 2166136261u;
+        for (int y = 0; y < p->height; y++)
+            for (int x = 0; x < p->width; x++) hash = (hash ^ p->pixels[y * p->pitch + x]) * 16777619u;
+        EXPECT_EQ(std::make_tuple(p->width, p->height, hash), std::make_tuple(kind.width, kind.height, kind.hash))
+            << kind.file;
+    }
+    EXPECT_TRUE(State.boxes.empty());
+}
+
 TEST_F(DrawTest, MissingOrBrokenBitmapGivesTheBoxAndZero) {
     EXPECT_EQ(ktDraw::LoadObject("./data/tlop.bmp"), 0);
     EXPECT_EQ(State.boxes, std::vector<std::string>{Unreadable});
@@ -69,11 +102,17 @@ TEST_F(DrawTest, MissingOrBrokenBitmapGivesTheBoxAndZero) {
     EXPECT_STREQ(ktDraw::ImageObjects[2].name, "./data/tlop.bmp");
     ktDraw::DrawObject(0, 0, 2, 0, 0, 10, 10);
     EXPECT_EQ(Drawn(0), Nothing);
-    // A truncated bitmap is refused the same way.
+    // A truncated bitmap, and a run-length encoded one without its end, are
+    // refused the same way.
     WritePlainBmp(Data("cut.bmp"), 8, 8, {200, 0, 0});
     std::filesystem::resize_file(Data("cut.bmp"), 60);
     EXPECT_EQ(ktDraw::LoadObject("./data/cut.bmp"), 0);
     EXPECT_EQ(State.boxes.back(), Unreadable);
+    std::filesystem::copy_file(std::string(GRAZE_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_picture/rle4.bmp",
+                               Data("rle.bmp"));
+    std::filesystem::resize_file(Data("rle.bmp"), std::filesystem::file_size(Data("rle.bmp")) - 2);
+    EXPECT_EQ(ktDraw::LoadObject("./data/rle.bmp"), 0);
+    EXPECT_EQ(State.boxes.size(), 3u);
     EXPECT_EQ(ktDraw::SwapObject("./data/none.bmp", 3), 0);
     EXPECT_EQ(State.boxes.back(), "ktDraw::SwapObject : BMPファイルを読み込めません");
 }

@@ -4,7 +4,7 @@
 // its sources.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
+#include "stb_image.h"
 
 #include <algorithm>
 #include <functional>
@@ -30,7 +30,8 @@ struct Rect {
     int x, y, width, height;
 };
 
-// A picture as SDL reads it, in 8-bit red, green, blue.
+// A picture as the engine's bitmap decoder reads it, in 8-bit red, green,
+// blue.
 struct Loaded {
     int width = 0, height = 0;
     std::vector<Colour> pixels;
@@ -41,20 +42,15 @@ std::string DataFile(const std::string& name) { return std::string(GRAZE_DATA_DI
 
 Loaded Load(const std::string& name) {
     Loaded out;
-    SDL_Surface* raw = SDL_LoadBMP(DataFile(name).c_str());
-    SDL_Surface* rgb = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
-    SDL_FreeSurface(raw);
-    EXPECT_NE(rgb, nullptr) << name << ": " << SDL_GetError();
+    const std::string bytes = testutil::ReadText(DataFile(name));
+    int channels = 0;
+    uint8_t* rgb = stbi_load_from_memory(reinterpret_cast<const uint8_t*>(bytes.data()), int(bytes.size()),
+                                         &out.width, &out.height, &channels, 3);
+    EXPECT_NE(rgb, nullptr) << name << ": " << stbi_failure_reason();
     if (!rgb) return out;
-    out.width = rgb->w;
-    out.height = rgb->h;
-    const auto* bytes = static_cast<const uint8_t*>(rgb->pixels);
-    for (int y = 0; y < rgb->h; ++y)
-        for (int x = 0; x < rgb->w; ++x) {
-            const uint8_t* p = bytes + y * rgb->pitch + 3 * x;
-            out.pixels.push_back(Colour{p[0], p[1], p[2]});
-        }
-    SDL_FreeSurface(rgb);
+    for (int i = 0; i < out.width * out.height; ++i)
+        out.pixels.push_back(Colour{rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]});
+    stbi_image_free(rgb);
     return out;
 }
 

@@ -315,8 +315,8 @@ TEST_F(PlatformFaultTest, LostDisplayMidStageReloadsEveryPicture) {
         ASSERT_NE(slot.surface, nullptr);
         const std::string path = folder + "/" + slot.name;
         fs::remove(path);  // the link, never the generated file
-        testutil::WritePlainBmp(path, slot.surface->w, slot.surface->h, p.colour);
-        EXPECT_NE(ObjectPixel(p.image, slot.surface->w / 2, slot.surface->h / 2), testutil::Raw(p.colour));
+        testutil::WritePlainBmp(path, slot.surface->width, slot.surface->height, p.colour);
+        EXPECT_NE(ObjectPixel(p.image, slot.surface->width / 2, slot.surface->height / 2), testutil::Raw(p.colour));
     }
     const uint16_t stageColour = testutil::Raw({8, 248, 8});
     const uint16_t digitsColour = testutil::Raw({248, 8, 248});
@@ -340,7 +340,7 @@ TEST_F(PlatformFaultTest, LostDisplayMidStageReloadsEveryPicture) {
     for (const auto& p : pictures) {
         const ktDraw::ImageObject& slot = ktDraw::ImageObjects[p.image];
         ASSERT_NE(slot.surface, nullptr) << slot.name;
-        EXPECT_EQ(ObjectPixel(p.image, slot.surface->w / 2, slot.surface->h / 2), testutil::Raw(p.colour))
+        EXPECT_EQ(ObjectPixel(p.image, slot.surface->width / 2, slot.surface->height / 2), testutil::Raw(p.colour))
             << slot.name;
     }
 

@@ -1,7 +1,5 @@
 // Display setup: the four surfaces Front, Back, Buffer and Screen of the
 // 320 × 240 picture in RGB565, on the platform's display.
-#include <SDL.h>
-
 #include "ktDraw.h"
 #include "ktSound.h"
 #include "ktSystem.h"
@@ -11,8 +9,8 @@ namespace ktDraw {
 using ktPlatform::Sys;
 
 ImageObject ImageObjects[ImageObjectCount];
-SDL_Surface* Front = nullptr;
-SDL_Surface* Back = nullptr;
+Picture* Front = nullptr;
+Picture* Back = nullptr;
 int32_t ScreenWidth = 0;
 int32_t ScreenHeight = 0;
 ClipRectangle ClipRect = {0, 0, 0, 0};
@@ -24,11 +22,6 @@ int DisplayOpen = 0;
 namespace {
 
 int Fail(const char* text) { return ktSystem::ShowError("ktDraw::Screen", text); }
-
-SDL_Surface* NewSurface(int width, int height) {
-    if (width <= 0 || height <= 0) return nullptr;
-    return SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
-}
 
 void EmptySlot(ImageObject& slot) {
     slot.surface = nullptr;
@@ -43,10 +36,8 @@ uint16_t PixelOf(uint32_t colour) {
     return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
-// Keys a surface on a colour: its raw pixel value in the surface's format.
-void SetColourKey(SDL_Surface* surface, uint32_t colour) {
-    SDL_SetColorKey(surface, SDL_TRUE, PixelOf(colour));
-}
+// Keys a picture on a colour: its raw pixel value in the picture's format.
+void SetColourKey(Picture* picture, uint32_t colour) { picture->colourKey = PixelOf(colour); }
 
 void SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     ClipRect = {left, top, right, bottom};
@@ -58,11 +49,11 @@ namespace {
 void ReleaseDisplay() {
     if (!DisplayOpen) return;
     for (ImageObject& slot : ImageObjects) {
-        if (slot.surface) SDL_FreeSurface(slot.surface);
+        FreePicture(slot.surface);
         EmptySlot(slot);
     }
-    if (Front) SDL_FreeSurface(Front);
-    if (Back) SDL_FreeSurface(Back);
+    FreePicture(Front);
+    FreePicture(Back);
     Front = nullptr;
     Back = nullptr;
     Sys.CloseDisplay();
@@ -84,12 +75,12 @@ int Screen(int32_t width, int32_t height) {
     AcceleratorDevice = 0;
     if (!Sys.OpenDisplay(width, height)) return Fail("DirectDrawが使用できません");
     DisplayOpen = 1;
-    Front = NewSurface(width, height);
+    Front = NewPicture(width, height);
     if (!Front) return Fail("スプライト(Front)が生成できません");
-    Back = NewSurface(width, height);
+    Back = NewPicture(width, height);
     if (!Back) return Fail("スプライト(Back)が取得できません");
     for (int slot = 0; slot < 2; slot++) {
-        SDL_Surface* work = NewSurface(width, height);
+        Picture* work = NewPicture(width, height);
         if (!work) return Fail(slot == 0 ? "スプライト(Buffer)が生成できません"
                                          : "スプライト(Screen)が生成できません");
         EmptySlot(ImageObjects[slot]);
@@ -99,7 +90,6 @@ int Screen(int32_t width, int32_t height) {
     // The software blitter scales with a colour key, so stretched sprites
     // take the one-copy path.
     StretchAvailable = 1;
-    if (Back->format->BitsPerPixel != 16) return Fail("ピクセル情報が取得できません");
     for (int slot = 2; slot < ImageObjectCount; slot++) EmptySlot(ImageObjects[slot]);
     CurrentKeyColour = 0;
     ktSound::Open();

@@ -1,7 +1,5 @@
 // Image objects: pictures loaded from bitmap files into surfaces of the
 // display's format, keyed on black, named by their index in the table.
-#include <SDL.h>
-
 #include <cstring>
 #include <string>
 
@@ -10,7 +8,7 @@
 
 namespace ktDraw {
 
-void SetColourKey(SDL_Surface* surface, uint32_t colour);
+void SetColourKey(Picture* picture, uint32_t colour);
 
 namespace {
 
@@ -20,57 +18,21 @@ constexpr const char* Unreadable = "BMPファイルを読み込めません";
 
 // The program has no bitmap resources built in; a name that is not a file
 // is therefore never found.
-SDL_Surface* LoadBitmapResource(const char*) { return nullptr; }
+Picture* LoadBitmapResource(const char*) { return nullptr; }
 
-// The longest side of a picture that is read. The game's pictures are far
-// smaller; a damaged header must not make the loader set aside gigabytes.
-constexpr int32_t MaxPictureSide = 4096;
-
-// Whether the bitmap header at the start of the file gives a width and a
-// height of at most MaxPictureSide; the file is rewound either way.
-bool SizeWithinLimit(SDL_RWops* file) {
-    Uint8 header[26];  // the file header and the start of the picture header
-    const bool complete = SDL_RWread(file, header, 1, sizeof header) == sizeof header;
-    SDL_RWseek(file, 0, RW_SEEK_SET);
-    if (!complete) return false;
-    auto get32 = [&](int at) {
-        return int32_t(uint32_t(header[at]) | uint32_t(header[at + 1]) << 8 |
-                       uint32_t(header[at + 2]) << 16 | uint32_t(header[at + 3]) << 24);
-    };
-    int64_t width, height;
-    if (get32(14) == 12) {  // the old 12-byte header: 16-bit width and height
-        width = header[18] | header[19] << 8;
-        height = header[20] | header[21] << 8;
-    } else {
-        width = get32(18);
-        height = get32(22);  // negative for a picture stored top row first
-    }
-    return width <= MaxPictureSide && height <= MaxPictureSide && -height <= MaxPictureSide;
-}
-
-// Reads a bitmap file into a new surface of exactly its size in the
-// display's format; null when the file is missing or not a bitmap.
-SDL_Surface* LoadBitmapFile(const char* name) {
+// Reads a bitmap file of the program folder into a new picture; null when
+// the file is missing or not a bitmap the engine reads.
+Picture* LoadBitmapFile(const char* name) {
+    if (!DisplayOpen) return nullptr;  // pictures belong to the display
     std::string path = ktSystem::GetProgramFolder();
     path += name;
-    if (!DisplayOpen) return nullptr;  // surfaces belong to the display
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    if (!file) return nullptr;
-    if (!SizeWithinLimit(file)) {
-        SDL_RWclose(file);
-        return nullptr;
-    }
-    SDL_Surface* bitmap = SDL_LoadBMP_RW(file, 1);
-    if (!bitmap) return nullptr;
-    SDL_Surface* surface = SDL_ConvertSurfaceFormat(bitmap, SDL_PIXELFORMAT_RGB565, 0);
-    SDL_FreeSurface(bitmap);
-    return surface;
+    return ReadBitmapFile(path.c_str());
 }
 
 // Fills a slot with the named picture (file first, then a built-in bitmap),
 // keyed on the current key colour. 1 when a picture came.
 int FillSlot(ImageObject& slot, const char* name) {
-    SDL_Surface* surface = LoadBitmapFile(name);
+    Picture* surface = LoadBitmapFile(name);
     if (!surface) surface = LoadBitmapResource(name);
     if (!surface) return 0;
     SetColourKey(surface, CurrentKeyColour);
@@ -103,10 +65,8 @@ int SwapObject(const char* name, int index) {
     if (index < 0 || index >= ImageObjectCount)
         return ktSystem::ShowError("ktDraw::SwapObject", Unreadable);
     ImageObject& slot = ImageObjects[index];
-    if (slot.surface) {
-        SDL_FreeSurface(slot.surface);
-        slot.surface = nullptr;
-    }
+    FreePicture(slot.surface);
+    slot.surface = nullptr;
     CopyName(slot, name);
     if (FillSlot(slot, name)) return 1;
     return ktSystem::ShowError("ktDraw::SwapObject", Unreadable);

@@ -5,15 +5,37 @@
 
 #include <cstdint>
 
-struct SDL_Surface;
-
 namespace ktDraw {
 
 constexpr int ImageObjectCount = 1024;
 constexpr int MaxNameLength = 30;
 
+// A picture in the display's format: RGB565 pixels, row y starting at
+// pixels + y * pitch. Pixels equal to `colourKey` are transparent when the
+// picture is copied with its key; NoColourKey makes every pixel opaque.
+struct Picture {
+    int32_t width;
+    int32_t height;
+    int32_t pitch;  // pixels from the start of one row to the next
+    uint16_t* pixels;
+    uint32_t colourKey;
+};
+constexpr uint32_t NoColourKey = 0x10000;
+// The longest side of a picture that the engine makes or reads.
+constexpr int32_t MaxPictureSide = 4096;
+
+// A new picture of width × height, all black and without a key; null when a
+// side is not 1 to MaxPictureSide or there is no memory for it.
+Picture* NewPicture(int32_t width, int32_t height);
+void FreePicture(Picture* picture);
+// Reads a bitmap file into a new picture of exactly its size, converted to
+// RGB565 (each channel cut to its top bits); null when the file cannot be
+// read, is damaged or cut short, or holds no bitmap the engine reads.
+Picture* ReadBitmapFile(const char* path);
+Picture* ReadBitmapBytes(const uint8_t* bytes, uint64_t size);
+
 struct ImageObject {
-    SDL_Surface* surface;  // the picture; null when none
+    Picture* surface;      // the picture; null when none
     char name[32];         // file name as loaded; empty marks a free slot
     uint32_t keyColour;    // colour made transparent (0x00BBGGRR), black here
 };
@@ -23,8 +45,8 @@ struct ClipRectangle {
 };
 
 extern ImageObject ImageObjects[ImageObjectCount];
-extern SDL_Surface* Front;  // the picture on the monitor
-extern SDL_Surface* Back;   // every drawing operation writes here
+extern Picture* Front;  // the picture on the monitor
+extern Picture* Back;   // every drawing operation writes here
 extern int32_t ScreenWidth;
 extern int32_t ScreenHeight;
 extern ClipRectangle ClipRect;

@@ -1,7 +1,7 @@
 // Sprite drawing and presentation: every frame is composed on Back with
 // clipped, colour-keyed copies, then shown by Flip.
-#include <SDL.h>
-
+#include <cstddef>
+#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -17,25 +17,17 @@ using ktPlatform::Sys;
 
 namespace {
 
-uint16_t* Row(SDL_Surface* surface, int y) {
-    return reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch);
-}
+uint16_t* Row(Picture* picture, int32_t y) { return picture->pixels + ptrdiff_t(y) * picture->pitch; }
 
 // The picture of an object, or null for an index outside the table or a
 // slot without a picture.
-SDL_Surface* ObjectSurface(int32_t object) {
+Picture* ObjectSurface(int32_t object) {
     if (object < 0 || object >= ImageObjectCount) return nullptr;
     return ImageObjects[object].surface;
 }
 
-bool Inside(const SDL_Surface* s, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return left >= 0 && top >= 0 && right <= s->w && bottom <= s->h && left < right && top < bottom;
-}
-
-uint32_t KeyOf(SDL_Surface* surface) {
-    Uint32 key = 0;
-    if (SDL_GetColorKey(surface, &key) != 0) return 0x10000;  // no key: nothing is transparent
-    return key;
+bool Inside(const Picture* p, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return left >= 0 && top >= 0 && right <= p->width && bottom <= p->height && left < right && top < bottom;
 }
 
 // One row of a colour-keyed copy: `width` pixels from `src` to `dst`, where
@@ -61,9 +53,9 @@ void KeyedRow(const uint16_t* src, uint16_t* dst, int32_t width, uint32_t key) {
 }
 
 // One colour-keyed copy of a source rectangle that lies inside both pictures.
-void KeyedCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
-               SDL_Surface* to, int32_t x, int32_t y) {
-    const uint32_t key = KeyOf(from);
+void KeyedCopy(Picture* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
+               Picture* to, int32_t x, int32_t y) {
+    const uint32_t key = from->colourKey;
     for (int32_t row = top; row < bottom; row++)
         KeyedRow(Row(from, row) + left, Row(to, y + row - top) + x, right - left, key);
 }
@@ -71,9 +63,9 @@ void KeyedCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int3
 // Nearest-neighbour scaling of a source rectangle onto a destination
 // rectangle, both inside their pictures; with `keyed`, the source's
 // transparent pixels are skipped.
-void ScaledCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
-                SDL_Surface* to, int32_t x, int32_t y, int32_t width, int32_t height, bool keyed) {
-    const uint32_t key = keyed ? KeyOf(from) : 0x10000;
+void ScaledCopy(Picture* from, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                Picture* to, int32_t x, int32_t y, int32_t width, int32_t height, bool keyed) {
+    const uint32_t key = keyed ? from->colourKey : NoColourKey;
     const int32_t sourceWidth = right - left, sourceHeight = bottom - top;
     // Destination column i shows source column i * sourceWidth / width
     // (rounded down). It is stepped along without a division per pixel:
@@ -97,12 +89,12 @@ void ScaledCopy(SDL_Surface* from, int32_t left, int32_t top, int32_t right, int
     }
 }
 
-void Fill(SDL_Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom,
+void Fill(Picture* surface, int32_t left, int32_t top, int32_t right, int32_t bottom,
           uint16_t pixel) {
     if (left < 0) left = 0;
     if (top < 0) top = 0;
-    if (right > surface->w) right = surface->w;
-    if (bottom > surface->h) bottom = surface->h;
+    if (right > surface->width) right = surface->width;
+    if (bottom > surface->height) bottom = surface->height;
     for (int32_t y = top; y < bottom; y++) {
         uint16_t* row = Row(surface, y);
         for (int32_t x = left; x < right; x++) row[x] = pixel;
@@ -129,7 +121,7 @@ void DrawObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top,
         y = ClipRect.top;
     }
     if (left > right || top > bottom) return;
-    SDL_Surface* from = ObjectSurface(object);
+    Picture* from = ObjectSurface(object);
     if (!from || !Back) return;
     // A rectangle that reaches outside the picture or outside Back is refused
     // whole, as the display refuses it: nothing is read outside a picture.
@@ -140,7 +132,7 @@ void DrawObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top,
 
 void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t top,
                    int32_t right, int32_t bottom, int32_t width, int32_t height) {
-    SDL_Surface* from = ObjectSurface(object);
+    Picture* from = ObjectSurface(object);
     if (!from || !Back || width <= 0 || height <= 0) return;
     if (!Inside(from, left, top, right, bottom)) return;
     if (StretchAvailable) {
@@ -152,10 +144,10 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
     }
     // Scale into Buffer (cut to Buffer's size), then copy out of it with
     // Buffer's black key and the usual clipping.
-    SDL_Surface* buffer = ImageObjects[0].surface;
+    Picture* buffer = ImageObjects[0].surface;
     if (!buffer) return;
-    int32_t fitWidth = width < buffer->w ? width : buffer->w;
-    int32_t fitHeight = height < buffer->h ? height : buffer->h;
+    int32_t fitWidth = width < buffer->width ? width : buffer->width;
+    int32_t fitHeight = height < buffer->height ? height : buffer->height;
     for (int32_t j = 0; j < fitHeight; j++) {
         const uint16_t* src = Row(from, top + int32_t(int64_t(j) * (bottom - top) / height)) + left;
         uint16_t* dst = Row(buffer, j);
@@ -187,7 +179,7 @@ void Flip() {
     if (Inside(Front, x, y, x + ScreenWidth, y + ScreenHeight) &&
         Inside(Back, 0, 0, ScreenWidth, ScreenHeight)) {
         for (int32_t row = 0; row < ScreenHeight; row++)
-            SDL_memcpy(Row(Front, y + row) + x, Row(Back, row), size_t(ScreenWidth) * 2);
+            std::memcpy(Row(Front, y + row) + x, Row(Back, row), size_t(ScreenWidth) * 2);
     }
     if (Sys.DisplayLost()) {
         // The device lost its pictures: bring every one back; this frame is

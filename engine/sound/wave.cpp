@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "ktSound.h"
+#include "ktSystem.h"
 
 namespace ktSound {
 
@@ -124,7 +125,7 @@ int ReadWave(const char* path, WaveData* out) {
     if (!out) return 0;
     *out = WaveData{};
     if (!path) return 0;
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = ktSystem::OpenFile(path, "rb");
     if (!file) return 0;
     // Only a plain file has a length to trust (a folder or a device has not).
     int ok = 0;

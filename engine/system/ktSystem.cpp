@@ -58,6 +58,8 @@ const char* GetProgramFolder() {
     return ProgramFolder;
 }
 
+std::FILE* OpenFile(const char* path, const char* mode) { return Sys.OpenFile(path, mode); }
+
 void SetIme(int enable) { Sys.SetIme(enable); }
 
 void PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

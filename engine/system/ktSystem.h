@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "platform.h"
 
@@ -61,6 +62,8 @@ void ResetForTests();
 
 void ResetFrameTimer();
 const char* GetProgramFolder();
+// Opens a file (path in UTF-8, a standard `fopen` mode); null when it cannot.
+std::FILE* OpenFile(const char* path, const char* mode);
 void SetIme(int enable);
 
 // ---- Window procedure, focus and shutdown -------------------------------

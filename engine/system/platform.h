@@ -1,16 +1,20 @@
 // The platform layer: every call the engine makes to the operating system
-// goes through the one table `Sys` below. Two layers fill it:
-//   - the SDL layer (sys_sdl.cpp): a real window, keyboard, pads, sound card;
+// goes through the one table `Sys` below. Each layer fills it in a file of
+// its own:
+//   - the desktop layer (sys_sdl.cpp): a real window, keyboard, pads, sound
+//     card through SDL2;
 //   - the scripted layer (sys_script.cpp): a scripted clock, scripted keys and
 //     pads, recorded error boxes and sound calls, frames kept in memory.
-// The engine modules above never name SDL's window, event, input or audio
-// calls themselves, so the same game runs in a window, headless in the tests
-// and in the simulator.
+// Nothing above this table names a platform, so the same engine and game
+// run in a window, headless in the tests and in the simulator.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
-struct SDL_Surface;
+namespace ktDraw {
+struct Picture;
+}
 
 namespace ktPlatform {
 
@@ -96,7 +100,7 @@ struct Platform {
     // its pictures since the last call (1 lost).
     int (*OpenDisplay)(int width, int height);
     void (*CloseDisplay)();
-    void (*Present)(const SDL_Surface* picture);
+    void (*Present)(const ktDraw::Picture* picture);
     int (*DisplayLost)();
 
     // The audio device: open (1 ok, `rate` filled in) with the mixer callback,
@@ -108,13 +112,13 @@ struct Platform {
     // Told of every play, loop and stop of a loaded sound (may be null).
     void (*SoundCall)(const char* verb, const char* name);
 
-    // The folder of the program file, ending in '/'.
+    // The folder of the program file, ending in its folder separator.
     const char* (*BasePath)();
+    // Opens a file by its path (UTF-8) with a standard `fopen` mode.
+    std::FILE* (*OpenFile)(const char* path, const char* mode);
 };
 
-// The layer in use. Starts as the SDL layer.
+// The layer in use: each program links one layer, whose file defines it.
 extern Platform Sys;
-
-void UseSdlPlatform();
 
 }  // namespace ktPlatform

@@ -1,9 +1,10 @@
 // The scripted platform layer (see sys_script.h).
 #include "sys_script.h"
 
-#include <SDL.h>
-
+#include <cstddef>
 #include <cstring>
+
+#include "ktDraw.h"
 
 namespace ktScript {
 
@@ -57,15 +58,14 @@ int OpenDisplay(int, int) {
 }
 void CloseDisplay() { State.displayOpen = 0; }
 
-void Present(const SDL_Surface* picture) {
+void Present(const ktDraw::Picture* picture) {
     State.presents++;
-    State.presentedWidth = picture->w;
-    State.presentedHeight = picture->h;
-    State.presented.resize(size_t(picture->w) * size_t(picture->h));
-    for (int y = 0; y < picture->h; y++) {
-        const auto* row = reinterpret_cast<const uint8_t*>(picture->pixels) + y * picture->pitch;
-        std::memcpy(&State.presented[size_t(y) * size_t(picture->w)], row, size_t(picture->w) * 2);
-    }
+    State.presentedWidth = picture->width;
+    State.presentedHeight = picture->height;
+    State.presented.resize(size_t(picture->width) * size_t(picture->height));
+    for (int y = 0; y < picture->height; y++)
+        std::memcpy(&State.presented[size_t(y) * size_t(picture->width)],
+                    picture->pixels + ptrdiff_t(y) * picture->pitch, size_t(picture->width) * 2);
 }
 
 int DisplayLost() {
@@ -97,12 +97,14 @@ void SoundCall(const char* verb, const char* name) {
 
 const char* BasePath() { return State.basePath.c_str(); }
 
+std::FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+
 constexpr ktPlatform::Platform ScriptedPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,
+    SoundCall,        BasePath,      OpenFile,
 };
 
 }  // namespace
@@ -128,3 +130,5 @@ void ReleaseKey(int vk) {
 }
 
 }  // namespace ktScript
+
+ktPlatform::Platform ktPlatform::Sys = ktScript::ScriptedPlatform;

@@ -4,8 +4,10 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 
+#include "ktDraw.h"
 #include "ktSystem.h"
 #include "platform.h"
 
@@ -36,6 +38,7 @@ int CreateMainWindow(const char* title) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return 0;
+    std::atexit(SDL_Quit);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
     Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 960, 720,
                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
@@ -304,9 +307,9 @@ void CloseDisplay() {
     Renderer = nullptr;
 }
 
-void Present(const SDL_Surface* picture) {
+void Present(const ktDraw::Picture* picture) {
     if (!Renderer || !Texture) return;
-    SDL_UpdateTexture(Texture, nullptr, picture->pixels, picture->pitch);
+    SDL_UpdateTexture(Texture, nullptr, picture->pixels, picture->pitch * 2);
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Renderer);
     SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
@@ -378,18 +381,18 @@ const char* BasePath() {
     return path ? path : "./";
 }
 
+std::FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+
 constexpr Platform SdlPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,
+    nullptr,          BasePath,      OpenFile,
 };
 
 }  // namespace
 
 Platform Sys = SdlPlatform;
-
-void UseSdlPlatform() { Sys = SdlPlatform; }
 
 }  // namespace ktPlatform
