@@ -59,7 +59,11 @@ TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
     EXPECT_EQ(Seed, 1234567u);
     EXPECT_EQ(State.imeEnabled, 0);
     EXPECT_EQ(ktSystem::SceneId, 2);
+    // The shown window was activated during start-up: the loop's first pass
+    // finds no message left that would reset the timer again.
+    EXPECT_EQ(ktSystem::AppActive, 1);
     State.tick = 5016;
+    EXPECT_EQ(Dispatch(), -1);
     ktSystem::RunFrame();
     EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.016f);
     EXPECT_EQ(FramesRun[2], 1);
@@ -70,6 +74,23 @@ TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
     State.tick = 0x10;
     ktSystem::RunFrame();
     EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.032f);
+}
+
+// Each step of opening the display that fails has its own box; nothing of
+// the display is then kept open.
+TEST_F(SystemTest, EachFailingDisplayStepShowsItsOwnBox) {
+    const std::pair<DisplayResult, std::string> Steps[] = {
+        {NoDisplayDevice, "DirectDrawが使用できません"},
+        {NoFullScreen, "フルスクリーン化できません"},
+        {NoDisplayMode, "解像度が変更できません"},
+    };
+    for (const auto& [step, text] : Steps) {
+        State.boxes.clear();
+        State.displayFails = step;
+        EXPECT_EQ(ktDraw::Screen(320, 240), 0);
+        EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::Screen : " + text});
+        EXPECT_EQ(ktDraw::DisplayOpen, 0);
+    }
 }
 
 TEST_F(SystemTest, SceneTableRunsOnlyKnownScenesAndSwitchesOnTheNextFrame) {
@@ -90,7 +111,7 @@ TEST_F(SystemTest, SceneTableRunsOnlyKnownScenesAndSwitchesOnTheNextFrame) {
 }
 
 TEST_F(SystemTest, EscapeShutsDownOnceAndTheLoopEndsWithoutAnotherFrame) {
-    StartWith({{WM_ACTIVATEAPP, 1, 0}});
+    StartWith({});
     ktSystem::SceneId = 4;
     EXPECT_EQ(ktSystem::MessageLoop(), 0);
     EXPECT_EQ(FramesRun[4], 3);  // no frame after the Escape press

@@ -73,7 +73,12 @@ int Screen(int32_t width, int32_t height) {
     // separate accelerator, so Back is an off-screen surface that Flip
     // copies to Front.
     AcceleratorDevice = 0;
-    if (!Sys.OpenDisplay(width, height)) return Fail("DirectDrawが使用できません");
+    switch (Sys.OpenDisplay(width, height)) {
+    case ktPlatform::DisplayReady: break;
+    case ktPlatform::NoFullScreen: return Fail("フルスクリーン化できません");
+    case ktPlatform::NoDisplayMode: return Fail("解像度が変更できません");
+    default: return Fail("DirectDrawが使用できません");
+    }
     DisplayOpen = 1;
     Front = NewPicture(width, height);
     if (!Front) return Fail("スプライト(Front)が生成できません");

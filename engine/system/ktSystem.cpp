@@ -133,7 +133,9 @@ int StartUp(const GameEntry& game) {
     IconCount = game.IconCount;
     char title[27];
     std::memcpy(title, WindowTitle, sizeof title);
-    if (!Sys.CreateMainWindow(title)) return 0;
+    // Showing the window activates it: the activation message reaches the
+    // window procedure before this returns.
+    if (!Sys.CreateMainWindow(title, WindowProc)) return 0;
     MainWindow = 1;
     AppInstance = 1;
     game.SeedRandom(uint32_t(Sys.CalendarTime()));

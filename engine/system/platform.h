@@ -41,6 +41,17 @@ constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_RBUTTONDBLCLK = 0x0206;
 constexpr uint32_t SC_SCREENSAVE = 0xF140;
 
+// The engine's window procedure, as the window system calls it.
+using WindowProcedure = intptr_t (*)(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// What OpenDisplay answers: the display is ready, or the step that failed.
+enum DisplayResult : int {
+    DisplayReady = 0,
+    NoDisplayDevice = 1,  // no display device can be used
+    NoFullScreen = 2,     // the window cannot take the whole screen
+    NoDisplayMode = 3,    // the picture's size cannot be shown
+};
+
 // Virtual-key codes of the keys the game reads.
 constexpr int VK_RETURN = 0x0D;
 constexpr int VK_ESCAPE = 0x1B;
@@ -67,9 +78,12 @@ struct PadReading {
 using MixCallback = void (*)(int16_t* out, int frames);
 
 struct Platform {
-    // Window: create the one main window (1 ok, 0 failed), minimise it, and
-    // destroy it at the end.
-    int (*CreateMainWindow)(const char* title);
+    // Window: create and show the one main window covering the screen
+    // (1 ok, 0 failed), minimise it, and destroy it at the end. Messages
+    // that the system sends while the window is shown (its activation) go
+    // straight to `proc`, before the call returns, as they do on a real
+    // window; so does every later sent message.
+    int (*CreateMainWindow)(const char* title, WindowProcedure proc);
     void (*MinimiseWindow)();
     void (*DestroyMainWindow)();
     // Input method editor on (1) or off (0).
@@ -83,7 +97,9 @@ struct Platform {
     // Calendar time in seconds.
     int64_t (*CalendarTime)();
 
-    // Key state of a virtual key: negative (high bit set) while held.
+    // Key state of a virtual key: negative (high bit set) while held. Keys
+    // go by their labels in the keyboard's layout: VK_Z is the key labelled
+    // Z wherever it sits.
     int16_t (*KeyState)(int vk);
     // Re-reads which pads are plugged in.
     void (*PadConfigChanged)();
@@ -95,9 +111,10 @@ struct Platform {
     void (*Beep)();
     void (*MessageBox)(const char* text, const char* title);
 
-    // The display: opened once at the game's size (1 ok), shows a finished
-    // picture of that size (RGB565), and reports once whether the device lost
-    // its pictures since the last call (1 lost).
+    // The display: opened once at the game's size, taking the whole screen
+    // (a DisplayResult: ready, or the step that failed), shows a finished
+    // picture of that size (RGB565), and reports once whether the device
+    // lost its pictures since the last call (1 lost).
     int (*OpenDisplay)(int width, int height);
     void (*CloseDisplay)();
     void (*Present)(const ktDraw::Picture* picture);

@@ -12,11 +12,11 @@ ScriptState State;
 
 namespace {
 
-int CreateMainWindow(const char*) {
+int CreateMainWindow(const char*, ktPlatform::WindowProcedure proc) {
     if (State.windowFails) return 0;
     State.windowOpen = 1;
     // As a real window that is shown, the new window becomes the active one.
-    State.events.push_back({ktPlatform::WM_ACTIVATEAPP, 1, 0});
+    proc(ktPlatform::WM_ACTIVATEAPP, 1, 0);
     return 1;
 }
 void MinimiseWindow() { State.minimises++; }
@@ -52,9 +52,9 @@ void Beep() { State.beeps++; }
 void MessageBox(const char* text, const char*) { State.boxes.emplace_back(text); }
 
 int OpenDisplay(int, int) {
-    if (State.displayFails) return 0;
+    if (State.displayFails) return State.displayFails;
     State.displayOpen = 1;
-    return 1;
+    return ktPlatform::DisplayReady;
 }
 void CloseDisplay() { State.displayOpen = 0; }
 

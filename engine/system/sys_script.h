@@ -32,7 +32,7 @@ struct ScriptState {
     std::vector<std::string> boxes;   // "caption : text" of every box shown
     std::deque<ktPlatform::Message> events;  // delivered by NextEvent
     int displayOpen = 0;
-    int displayFails = 0;          // OpenDisplay answers 0
+    int displayFails = 0;          // OpenDisplay answers this DisplayResult
     int displayLost = 0;           // next DisplayLost answers 1
     int presents = 0;
     std::vector<uint16_t> presented;  // last picture shown, RGB565

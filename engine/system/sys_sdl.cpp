@@ -22,26 +22,21 @@ int TextureWidth = 0;
 int TextureHeight = 0;
 int Lost = 0;
 
-// Messages made by the layer itself, delivered before SDL's events.
-constexpr int PendingSize = 8;
-Message Pending[PendingSize];
-int PendingCount = 0;
-
-void Pend(uint32_t message, uintptr_t wParam) {
-    if (PendingCount < PendingSize) Pending[PendingCount++] = {message, wParam, 0};
-}
-
 // ---- Window ---------------------------------------------------------------
 
-int CreateMainWindow(const char* title) {
+int CreateMainWindow(const char* title, WindowProcedure proc) {
     SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return 0;
     std::atexit(SDL_Quit);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
-    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 960, 720,
-                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+    // A borderless window over the whole first screen; the display takes
+    // the screen for itself when it opens.
+    SDL_Rect screen{0, 0, 960, 720};
+    SDL_GetDisplayBounds(0, &screen);
+    Window = SDL_CreateWindow(title, screen.x, screen.y, screen.w, screen.h,
+                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!Window) return 0;
     if (const ktSystem::IconResource* icon = ktSystem::FindIcon("MAIN")) {
         SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -56,8 +51,9 @@ int CreateMainWindow(const char* title) {
     SDL_RaiseWindow(Window);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_DisableScreenSaver();
-    // A new window that is shown becomes the active one.
-    Pend(WM_ACTIVATEAPP, 1);
+    // A new window that is shown becomes the active one, and says so before
+    // the showing is over.
+    proc(WM_ACTIVATEAPP, 1, 0);
     return 1;
 }
 
@@ -108,10 +104,12 @@ int VirtualKey(SDL_Keycode key) {
 int16_t KeyState(int vk) {
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
-    auto held = [&](SDL_Scancode code) { return int(code) < count && keys[code]; };
+    auto held = [&](SDL_Scancode code) { return code != SDL_SCANCODE_UNKNOWN && int(code) < count && keys[code]; };
     bool down = false;
+    // A letter is the key that gives it in the keyboard's layout (Z is
+    // where the layout puts Z), as key presses are.
     if (vk >= 'A' && vk <= 'Z')
-        down = held(SDL_Scancode(SDL_SCANCODE_A + (vk - 'A')));
+        down = held(SDL_GetScancodeFromKey(SDL_Keycode(SDLK_a + (vk - 'A'))));
     else
         switch (vk) {
         case VK_RETURN: down = held(SDL_SCANCODE_RETURN) || held(SDL_SCANCODE_KP_ENTER); break;
@@ -243,12 +241,6 @@ int Translate(const SDL_Event& e, Message* out) {
 }
 
 int NextEvent(Message* out, int wait) {
-    if (PendingCount > 0) {
-        *out = Pending[0];
-        for (int i = 1; i < PendingCount; i++) Pending[i - 1] = Pending[i];
-        PendingCount--;
-        return 1;
-    }
     SDL_Event e;
     while (wait ? SDL_WaitEvent(&e) : SDL_PollEvent(&e))
         if (Translate(e, out)) return 1;
@@ -287,17 +279,19 @@ int CreateTexture() {
 }
 
 int OpenDisplay(int width, int height) {
-    if (!Window) return 0;
+    if (!Window) return NoDisplayDevice;
     Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
-    if (!Renderer) return 0;
+    if (!Renderer) return NoDisplayDevice;
+    if (SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return NoFullScreen;
     // The picture is scaled by the largest whole factor that fits, centred
     // on black, without smoothing.
-    SDL_RenderSetLogicalSize(Renderer, width, height);
-    SDL_RenderSetIntegerScale(Renderer, SDL_TRUE);
     TextureWidth = width;
     TextureHeight = height;
-    return CreateTexture();
+    if (SDL_RenderSetLogicalSize(Renderer, width, height) != 0 ||
+        SDL_RenderSetIntegerScale(Renderer, SDL_TRUE) != 0 || !CreateTexture())
+        return NoDisplayMode;
+    return DisplayReady;
 }
 
 void CloseDisplay() {
