@@ -58,6 +58,8 @@ const char* GetProgramFolder() {
     return ProgramFolder;
 }
 
+const char* GetUserDataFolder() { return Sys.UserDataFolder ? Sys.UserDataFolder() : nullptr; }
+
 void SetIme(int enable) { Sys.SetIme(enable); }
 
 void PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

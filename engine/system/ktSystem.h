@@ -61,6 +61,9 @@ void ResetForTests();
 
 void ResetFrameTimer();
 const char* GetProgramFolder();
+// The player's own data folder, ending in '/' (made when it was not there),
+// or null when the machine has none.
+const char* GetUserDataFolder();
 void SetIme(int enable);
 
 // ---- Window procedure, focus and shutdown -------------------------------

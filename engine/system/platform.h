@@ -110,6 +110,13 @@ struct Platform {
 
     // The folder of the program file, ending in '/'.
     const char* (*BasePath)();
+
+    // The player's own data folder for this game, ending in '/', made first
+    // when it is not there yet (a desktop: $XDG_DATA_HOME/grazerunner/, by
+    // default ~/.local/share/grazerunner/; Windows: the user's application
+    // data folder); null when there is none or it cannot be made. Asked only
+    // when a file is to be written there.
+    const char* (*UserDataFolder)();
 };
 
 // The layer in use. Starts as the SDL layer.

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace ktScript {
 
@@ -97,12 +98,22 @@ void SoundCall(const char* verb, const char* name) {
 
 const char* BasePath() { return State.basePath.c_str(); }
 
+// As on a desktop: made when it is asked for; null when it cannot be.
+const char* UserDataFolder() {
+    if (State.userDataFolder.empty()) return nullptr;
+    std::error_code error;
+    std::filesystem::create_directories(State.userDataFolder, error);
+    if (!std::filesystem::is_directory(State.userDataFolder, error)) return nullptr;
+    if (State.userDataFolder.back() != '/') State.userDataFolder += '/';
+    return State.userDataFolder.c_str();
+}
+
 constexpr ktPlatform::Platform ScriptedPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,
+    SoundCall,        BasePath,       UserDataFolder,
 };
 
 }  // namespace
