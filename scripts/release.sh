@@ -147,10 +147,11 @@ colours() { identify -format '%k' "$1"; }
 # A hash of the pixels alone.
 pixels() { identify -format '%#' "$1"; }
 
-# Holds a key for a few frames, then lets it go.
+# Holds a key for many frames (the game reads the keys' state once a frame,
+# and a busy machine may run few of them), then lets it go.
 press() {
   xdotool keydown "$1"
-  sleep 0.3
+  sleep 0.5
   xdotool keyup "$1"
   sleep 0.7
 }
