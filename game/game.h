@@ -21,6 +21,10 @@ int32_t Random(int32_t n);
 void SeedRandom(uint32_t seed);
 // Adds points to Score without wrapping past 4294967295.
 void AddScore(uint64_t points);
+// The path of a stage data file ("bshp.dat", "stage3.da1") in PathBuffer:
+// under the working folder's data/ when it holds stageno.txt, else under the
+// program folder's data/; null when the path would not fit.
+const char* StageDataPath(const char* name);
 
 // ---- menus.cpp: title, mode select and character select ----------------------
 void TitleFrame();

@@ -1,6 +1,10 @@
 // The game's state between scenes: the resource set loaded once at start-up,
-// the reset for a new game, the decimal helpers, the one random generator and
-// the one way points are added to the score.
+// where the stage data comes from, the reset for a new game, the decimal
+// helpers, the one random generator and the one way points are added to the
+// score.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -10,8 +14,22 @@
 
 namespace {
 
-// Where the number of the last stage is kept.
-constexpr const char* StageCountFile = "./data/stageno.txt";
+// Where the number of the last stage is kept; a working folder with this
+// file holds a stage set of its own.
+constexpr const char* StageCountName = "stageno.txt";
+constexpr const char* WorkingStageCount = "./data/stageno.txt";
+
+constexpr int32_t FromWorkingFolder = 0;
+constexpr int32_t FromProgramFolder = 1;
+
+// Opened and closed without a FILE, so that asking costs no allocation in
+// the middle of a stage.
+bool WorkingFolderHasStageData() {
+    const int descriptor = ::open(WorkingStageCount, O_RDONLY);
+    if (descriptor < 0) return false;
+    ::close(descriptor);
+    return true;
+}
 
 // `FormatDecimal`'s result: eight digits and the terminating zero.
 char DecimalText[9] = {};
@@ -38,10 +56,11 @@ int KeepLeadingNumber(const char* line, char* out) {
 // Reads the number of the last stage from the first two bytes of the first
 // line of stageno.txt. A missing file, or one without a number, gives 0.
 int32_t ReadLastStage() {
-    std::FILE* file = ktSystem::OpenFile(StageCountFile, "rb");
+    const char* path = StageDataPath(StageCountName);
+    std::FILE* file = path ? ktSystem::OpenFile(path, "rb") : nullptr;
     if (!file) {
         std::fprintf(stderr, "grazerunner: cannot open %s; the game ends after stage 0\n",
-                     StageCountFile);
+                     path ? path : StageCountName);
         return 0;
     }
     char line[3] = {};  // at most two bytes and the terminator
@@ -50,13 +69,32 @@ int32_t ReadLastStage() {
     char number[3] = {};
     if (!gotLine || KeepLeadingNumber(line, number) == 0) {
         std::fprintf(stderr, "grazerunner: %s holds no stage number; the game ends after stage 0\n",
-                     StageCountFile);
+                     path);
         return 0;
     }
     return ParseDecimal(number);
 }
 
 }  // namespace
+
+// A working folder's own stage set (a modder's) is played; a game started
+// from anywhere else plays the stages beside the program. All stage files
+// come from one folder, chosen again at every open; a change is told.
+const char* StageDataPath(const char* name) {
+    const int32_t source = WorkingFolderHasStageData() ? FromWorkingFolder : FromProgramFolder;
+    const char* folder = source == FromWorkingFolder ? "./" : ktSystem::GetProgramFolder();
+    if (source != StageDataSource) {
+        StageDataSource = source;
+        if (source == FromProgramFolder)
+            std::fprintf(stderr, "grazerunner: no %s in the working folder; stage data comes from %sdata/\n",
+                         WorkingStageCount, folder);
+        else
+            std::fprintf(stderr, "grazerunner: stage data comes from ./data/ of the working folder\n");
+    }
+    const int length = std::snprintf(PathBuffer, sizeof PathBuffer, "%sdata/%s", folder, name);
+    if (length < 0 || length >= PathBufferSize) return nullptr;  // never a path cut short
+    return PathBuffer;
+}
 
 void LoadResourceSet() {
     MenuRow = 0;

@@ -63,6 +63,7 @@ const GameValue GameValues[] = {
     VALUE(File, Script1File),
     VALUE(File, Script2File),
     VALUE(File, BossHpFile),
+    VALUE(I32, StageDataSource),
     // Play scene.
     VALUE(F32, GameDelta),
     VALUE(F32, SideScroll),

@@ -13,7 +13,7 @@ int32_t Combo = 0;
 float ComboTimer = 0.0f;
 int32_t ComboRunning = 0;
 int32_t MaxCombo = 0;
-char PathBuffer[64] = {};
+char PathBuffer[PathBufferSize] = {};
 uint32_t GameRandom = 1;
 
 int32_t MenuBackImage = 0;
@@ -45,6 +45,7 @@ float Script2Delay = 0.0f;
 std::FILE* Script1File = nullptr;
 std::FILE* Script2File = nullptr;
 std::FILE* BossHpFile = nullptr;
+int32_t StageDataSource = 0;
 
 float GameDelta = 0.0f;
 float SideScroll = 0.0f;

@@ -65,7 +65,10 @@ extern int32_t Combo;         // current combo
 extern float ComboTimer;      // combo gauge, 0 to 240
 extern int32_t ComboRunning;  // 1 if the gauge was above 0 at the end of the previous frame
 extern int32_t MaxCombo;      // best combo of the game, logged
-extern char PathBuffer[64];   // scratch text: stage file names, the name tag
+// Scratch text: stage file names (a program folder's path in front of them
+// may be as long as the engine's), the name tag.
+constexpr int PathBufferSize = 4096 + 64;
+extern char PathBuffer[PathBufferSize];
 extern uint32_t GameRandom;   // state of the game's one random generator
 
 // Resource handles: indexes into the engine's image and sound tables.
@@ -100,6 +103,8 @@ extern float Script2Delay;      // seconds until the next second-stream entry is
 extern std::FILE* Script1File;  // the open first stream (.da1), null when none
 extern std::FILE* Script2File;  // the open second stream (.da2), null when none
 extern std::FILE* BossHpFile;   // bshp.dat, open only while StartStage reads it
+extern int32_t StageDataSource; // where the last stage file came from: 0 the working
+                                // folder's data/, 1 the program folder's data/
 
 // ---- Play scene ------------------------------------------------------------------
 extern float GameDelta;         // this frame's simulation step in seconds

@@ -1,6 +1,9 @@
 // The results scene: the final score as a wall of digit cells until the
 // player confirms, then one line for the game at the end of the score log
-// point.txt and back to the title. The log is only ever appended to.
+// point.txt and back to the title. The log is only ever appended to: the one
+// in the working folder, or, where that cannot be written (a game installed
+// read-only, started from the root folder), the one in the player's own data
+// folder.
 #include <cstdio>
 #include <cstring>
 
@@ -42,21 +45,51 @@ void DrawDigitWall() {
     }
 }
 
-// Appends the game's line to the score log. A log that cannot be opened
-// loses this one line, with a message; earlier lines are never touched.
+// The player's own score log, opened for appending; its path goes to `path`
+// (left empty when the player has no data folder). Null when it cannot be
+// opened.
+std::FILE* OpenPlayersLog(char (&path)[PathBufferSize]) {
+    path[0] = 0;
+    const char* folder = ktSystem::GetUserDataFolder();
+    if (!folder) return nullptr;
+    const int length = std::snprintf(path, sizeof path, "%s%s", folder, ScoreLogName);
+    if (length < 0 || length >= PathBufferSize) return nullptr;
+    return ktSystem::OpenFile(path, "a");
+}
+
+// Appends the game's line to the score log. A log that can be opened
+// nowhere loses this one line, with a message; earlier lines are never
+// touched.
 void AppendScoreLine() {
+    static char playersLog[PathBufferSize];
+    const char* where = ScoreLogName;
     std::FILE* log = ktSystem::OpenFile(ScoreLogName, "a");
     if (!log) {
-        std::fprintf(stderr, "grazerunner: cannot open %s for appending; this game is not logged\n",
-                     ScoreLogName);
-        return;
+        log = OpenPlayersLog(playersLog);
+        if (!log) {
+            if (playersLog[0])
+                std::fprintf(stderr,
+                             "grazerunner: cannot open %s for appending, in the working folder "
+                             "nor as %s; this game is not logged\n",
+                             ScoreLogName, playersLog);
+            else
+                std::fprintf(stderr,
+                             "grazerunner: cannot open %s for appending in the working folder, and "
+                             "the player has no data folder to take it; this game is not logged\n",
+                             ScoreLogName);
+            return;
+        }
+        where = playersLog;
     }
     const bool knownCharacter = Character >= 0 && Character < 3;
     std::snprintf(PathBuffer, sizeof PathBuffer, "%s", knownCharacter ? NameTags[Character] : "");
     const char* line = GameMode == 2 ? KidsLine : GameMode == 1 ? StandardLine : MasterLine;
     std::fprintf(log, line, StageNo, MaxCombo, static_cast<unsigned>(Score), PathBuffer);
     if (std::fclose(log) != 0)
-        std::fprintf(stderr, "grazerunner: could not finish writing %s\n", ScoreLogName);
+        std::fprintf(stderr, "grazerunner: could not finish writing %s\n", where);
+    else if (where != ScoreLogName)
+        std::fprintf(stderr, "grazerunner: the working folder takes no %s; the game's line went to %s\n",
+                     ScoreLogName, where);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 // movements (one code and a delay). Both streams start over at their end.
 // A stream whose file cannot be opened, or that gives no byte at all, is
 // closed and left null until the next stage starts: it then reads nothing.
+// Every one of these files is found with StageDataPath (game_state.cpp); the
+// stage picture is the engine's, beside the program like every picture.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,7 +17,7 @@
 
 namespace {
 
-constexpr const char* BossHpFileName = "./data/bshp.dat";
+constexpr const char* BossHpFileName = "bshp.dat";
 constexpr int32_t HpPerBossByte = 500;
 constexpr int32_t BombCeiling = 15;
 
@@ -25,18 +27,31 @@ constexpr uint32_t PointsPerLife = 3000000;
 constexpr uint32_t ComboPerBomb = 600;
 constexpr uint32_t ComboPerLife = 300;
 
-// Builds "./data/stage<StageNo><suffix>" in PathBuffer.
+// Builds "./data/stage<StageNo><suffix>" in PathBuffer: the stage picture's
+// name as the engine takes it.
 const char* StageFileName(const char* suffix) {
     std::snprintf(PathBuffer, sizeof PathBuffer, "./data/stage%s%s", FormatDecimal(StageNo),
                   suffix);
     return PathBuffer;
 }
 
+// The path of one of the stage's streams in PathBuffer; null when it does
+// not fit. `name` gets the file's own name, for messages.
+const char* StreamPath(const char* suffix, char (&name)[32]) {
+    std::snprintf(name, sizeof name, "stage%s%s", FormatDecimal(StageNo), suffix);
+    return StageDataPath(name);
+}
+
+void CannotOpenStream(const char* path, const char* name) {
+    std::fprintf(stderr, "grazerunner: cannot open %s; that stream stays empty\n", path ? path : name);
+}
+
 // Opens one of the stage's streams; null, with a message, when it cannot.
 std::FILE* OpenStream(const char* suffix) {
-    const char* name = StageFileName(suffix);
-    std::FILE* file = ktSystem::OpenFile(name, "rb");
-    if (!file) std::fprintf(stderr, "grazerunner: cannot open %s; that stream stays empty\n", name);
+    char name[32];
+    const char* path = StreamPath(suffix, name);
+    std::FILE* file = path ? ktSystem::OpenFile(path, "rb") : nullptr;
+    if (!file) CannotOpenStream(path, name);
     return file;
 }
 
@@ -63,13 +78,14 @@ int FirstByteOfEntry(std::FILE*& file) {
 // allocated while a stage runs.
 void ReopenAtEnd(std::FILE*& file, const char* suffix) {
     if (!std::feof(file) && !std::ferror(file)) return;
-    const char* name = StageFileName(suffix);
-    const int descriptor = ::open(name, O_RDONLY);
+    char name[32];
+    const char* path = StreamPath(suffix, name);
+    const int descriptor = path ? ::open(path, O_RDONLY) : -1;
     const bool reopened = descriptor >= 0 && ::dup2(descriptor, ::fileno(file)) >= 0;
     if (descriptor >= 0) ::close(descriptor);
     if (!reopened) {
         CloseStream(file);
-        std::fprintf(stderr, "grazerunner: cannot open %s; that stream stays empty\n", name);
+        CannotOpenStream(path, name);
         return;
     }
     std::rewind(file);  // from the first byte, with the end and error marks cleared
@@ -98,10 +114,11 @@ void StartStage() {
 
     // Byte i of bshp.dat is stage i's; every byte up to this stage's is read
     // and the last one counts. A byte that is not there reads -1.
-    BossHpFile = ktSystem::OpenFile(BossHpFileName, "rb");
+    const char* bossHpPath = StageDataPath(BossHpFileName);
+    BossHpFile = bossHpPath ? ktSystem::OpenFile(bossHpPath, "rb") : nullptr;
     if (!BossHpFile)
         std::fprintf(stderr, "grazerunner: cannot open %s; the boss has no hit points\n",
-                     BossHpFileName);
+                     bossHpPath ? bossHpPath : BossHpFileName);
     for (int32_t i = 0; i < StageNo + 1; i++) {
         const int byte = BossHpFile ? std::fgetc(BossHpFile) : EOF;
         BossHp = byte * HpPerBossByte;

@@ -5,9 +5,10 @@
 // engine's box where the engine has one (a picture or a sound it cannot read
 // or play; nothing for the stage files) and plays on: the title, the menus,
 // a stage for a few hundred frames, the rest of the stages, the results and
-// the game's line in the score log. Then the stage count out of range, and
-// the score log itself: a log that cannot be written, and earlier lines that
-// are never lost.
+// the game's line in the score log. Then the stage count out of range, the
+// score log itself: a log that cannot be written, and earlier lines that are
+// never lost; and the folders: a game started away from its program folder,
+// a working folder that takes no log, and a working folder's own stages.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -17,6 +18,8 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+#include <stdlib.h>
 
 #include "game_fixture.h"
 
@@ -504,6 +507,120 @@ TEST_F(ScoreLogTest, EarlierLinesStayByteForByte) {
     }
     const std::string log = ReadFile("point.txt");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3 + 3);
+}
+
+// ---- Folders: where the stage data comes from and the log goes -------------------
+
+// The program folder (pictures, sounds and the built stage set) is a folder of
+// its own; the working folder is the fixture's, with no data/ in it. The
+// player's data folder is named but not made.
+class FoldersTest : public WholeGameTest {
+protected:
+    const testutil::ScratchFolder program{testutil::TestName() + "-program"};
+    const testutil::ScratchFolder player{testutil::TestName() + "-player"};
+
+    void SetUp() override {
+        WholeGameTest::SetUp();
+        fs::remove(folder + "/data");
+        fs::create_directory(program / "data");
+        for (const std::string& name : DataFileNames())
+            fs::create_symlink(std::string(GRAZE_DATA_DIR) + "/" + name, program / ("data/" + name));
+        ktScript::State.basePath = program.path() + "/";
+        ktScript::State.userDataFolder = player / "share/grazerunner";
+    }
+
+    std::string PlayersLog() { return testutil::ReadText(player / "share/grazerunner/point.txt"); }
+};
+
+TEST_F(FoldersTest, ScratchWorkingFolderPlaysTheProgramFoldersStagesAndKeepsTheLog) {
+    CapturedStderr captured;
+    ASSERT_EQ(ktSystem::StartUp(GameEntryPoints), 1);
+    EXPECT_TRUE(ktScript::State.boxes.empty());
+    EXPECT_GE(LastStage, 1);
+    ASSERT_NO_FATAL_FAILURE(MenusIntoPlay());
+    EXPECT_GT(BossHp, 0);
+    EXPECT_EQ(Play(PlayFrames), PlayFrames);
+    EXPECT_EQ(StageNo, 0);
+    EXPECT_NE(Script1File, nullptr);
+    EXPECT_GT(SoundCalls("play ./data/h3d.wav") + SoundCalls("play ./data/h2d.wav"), 0);
+
+    const std::string line = FinishGame();
+    EXPECT_TRUE(std::regex_match(line, LogLine(LastStage, "N:BRIONY", "STANDARD"))) << line;
+    EXPECT_EQ(ReadFile("point.txt"), line);
+    EXPECT_FALSE(fs::exists(program / "point.txt"));
+    EXPECT_FALSE(fs::exists(player / "share"));  // made only when needed
+    // One line tells where the stages came from, once; nothing went missing.
+    EXPECT_EQ(captured.Take(), "grazerunner: no ./data/stageno.txt in the working folder; "
+                               "stage data comes from " + program.path() + "/data/\n");
+    EXPECT_EQ(StageDataSource, 1);
+}
+
+TEST_F(FoldersTest, WorkingFolderThatTakesNoLogSendsTheLineToThePlayersFolder) {
+    ASSERT_EQ(ktSystem::StartUp(GameEntryPoints), 1);
+    const std::string file = player.Write("file", "");
+    const struct {
+        const char* what;
+        std::string working;      // the working folder during the game
+        std::string playersData;  // the player's data folder
+        bool logged;              // the line lands in the player's log
+    } cases[] = {
+        // A folder that not even the superuser can write to; the player's
+        // folder is made.
+        {"read-only folder", "/proc", player / "share/grazerunner", true},
+        // A folder in the way of point.txt; the player's log has a line.
+        {"point.txt is a folder", folder, player / "share/grazerunner", true},
+        // The player's folder cannot be made under a file: the line is lost.
+        {"no player's folder", folder, file + "/grazerunner", false},
+    };
+    fs::create_directory(folder + "/point.txt");
+    std::string playersLog;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::current_path(c.working);
+        ktScript::State.userDataFolder = c.playersData;
+        ASSERT_NO_FATAL_FAILURE(MenusIntoPlay(0, 2));
+        EXPECT_EQ(Play(20), 20);
+        ASSERT_NO_FATAL_FAILURE(SkipTo(LastStage));
+        BossHp = -1;
+        ASSERT_EQ(Step(), 1);
+        ASSERT_EQ(ktSystem::SceneId, 4);
+        CapturedStderr captured;
+        ASSERT_NO_FATAL_FAILURE(Tap(VK_RETURN));
+        const std::string err = captured.Take();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        if (c.logged) {
+            const std::string log = PlayersLog();
+            ASSERT_EQ(log.substr(0, playersLog.size()), playersLog);
+            EXPECT_TRUE(std::regex_match(log.substr(playersLog.size()), LogLine(LastStage, "N:CALLA", "KIDS")))
+                << log;
+            playersLog = log;
+            EXPECT_NE(err.find("went to " + player / "share/grazerunner/point.txt\n"), std::string::npos) << err;
+        } else {
+            EXPECT_EQ(PlayersLog(), playersLog);
+            EXPECT_NE(err.find("not logged"), std::string::npos) << err;
+        }
+        EXPECT_EQ(ktSystem::SceneId, 2);
+        EXPECT_TRUE(ktScript::State.boxes.empty());
+    }
+    EXPECT_TRUE(fs::is_directory(folder + "/point.txt"));
+}
+
+TEST_F(FoldersTest, WorkingFoldersOwnStageSetIsPlayed) {
+    fs::create_directory(folder + "/data");
+    WriteFile("data/stageno.txt", std::string("00"));
+    WriteFile("data/bshp.dat", std::vector<uint8_t>{7});
+    WriteFile("data/stage0.da1", std::vector<uint8_t>{13, 0, 0});
+    WriteFile("data/stage0.da2", std::vector<uint8_t>{9, 20});
+    CapturedStderr captured;
+    ASSERT_EQ(ktSystem::StartUp(GameEntryPoints), 1);
+    EXPECT_EQ(LastStage, 0);
+    ASSERT_NO_FATAL_FAILURE(MenusIntoPlay());
+    EXPECT_EQ(BossHp, 7 * 500);
+    EXPECT_EQ(Play(PlayFrames), PlayFrames);
+    const std::string line = FinishGame();
+    EXPECT_TRUE(std::regex_match(line, LogLine(0, "N:BRIONY", "STANDARD"))) << line;
+    EXPECT_EQ(captured.Take(), "");
+    EXPECT_EQ(StageDataSource, 0);
 }
 
 }  // namespace

@@ -267,6 +267,7 @@ TEST_F(PlayFrameTest, ComboEndSoundsOnceAndTheBestComboIsKept) {
 }
 
 TEST_F(PlayFrameTest, StageSkipKeyStartsTheNextStage) {
+    WriteFile("data/stageno.txt", std::string("01"));
     WriteFile("data/bshp.dat", std::vector<uint8_t>{4, 6});
     for (const char* name : {"data/stage0.da1", "data/stage0.da2", "data/stage1.da1", "data/stage1.da2"})
         WriteFile(name, std::vector<uint8_t>{200, 200, 200});

@@ -24,6 +24,7 @@ protected:
         StageMusic = LoadTinySound("music.wav");
         MenuLoopSound = LoadTinySound("loop.wav");
         ExpectLoadsWorked();
+        WriteFile("data/stageno.txt", std::string("01"));  // the working folder's own stage set
         WriteFile("data/bshp.dat", Bytes{1, 2});
         GameMode = 1;
     }

@@ -59,6 +59,7 @@ const char* GetProgramFolder() {
 }
 
 std::FILE* OpenFile(const char* path, const char* mode) { return Sys.OpenFile(path, mode); }
+const char* GetUserDataFolder() { return Sys.UserDataFolder ? Sys.UserDataFolder() : nullptr; }
 
 void SetIme(int enable) { Sys.SetIme(enable); }
 

@@ -64,6 +64,9 @@ void ResetFrameTimer();
 const char* GetProgramFolder();
 // Opens a file (path in UTF-8, a standard `fopen` mode); null when it cannot.
 std::FILE* OpenFile(const char* path, const char* mode);
+// The player's own data folder, ending in '/' (made when it was not there),
+// or null when the machine has none.
+const char* GetUserDataFolder();
 void SetIme(int enable);
 
 // ---- Window procedure, focus and shutdown -------------------------------

@@ -133,6 +133,13 @@ struct Platform {
     const char* (*BasePath)();
     // Opens a file by its path (UTF-8) with a standard `fopen` mode.
     std::FILE* (*OpenFile)(const char* path, const char* mode);
+
+    // The player's own data folder for this game, ending in '/', made first
+    // when it is not there yet (a desktop: $XDG_DATA_HOME/grazerunner/, by
+    // default ~/.local/share/grazerunner/; Windows: the user's application
+    // data folder); null when there is none or it cannot be made. Asked only
+    // when a file is to be written there.
+    const char* (*UserDataFolder)();
 };
 
 // The layer in use: each program links one layer, whose file defines it.

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 
 #include "ktDraw.h"
 
@@ -99,12 +100,22 @@ const char* BasePath() { return State.basePath.c_str(); }
 
 std::FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
 
+// As on a desktop: made when it is asked for; null when it cannot be.
+const char* UserDataFolder() {
+    if (State.userDataFolder.empty()) return nullptr;
+    std::error_code error;
+    std::filesystem::create_directories(State.userDataFolder, error);
+    if (!std::filesystem::is_directory(State.userDataFolder, error)) return nullptr;
+    if (State.userDataFolder.back() != '/') State.userDataFolder += '/';
+    return State.userDataFolder.c_str();
+}
+
 constexpr ktPlatform::Platform ScriptedPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,      OpenFile,
+    SoundCall,        BasePath,      OpenFile,       UserDataFolder,
 };
 
 }  // namespace

@@ -43,6 +43,7 @@ struct ScriptState {
     ktPlatform::MixCallback mix = nullptr;
     std::vector<std::string> sounds;  // "play ./data/x.wav" and so on
     std::string basePath = "./";
+    std::string userDataFolder;       // the player's data folder; "" none
 };
 
 extern ScriptState State;

@@ -2,8 +2,11 @@
 // the message box, the display (a streaming texture scaled by whole factors)
 // and the audio device.
 #include <SDL.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -370,6 +373,8 @@ void UnlockAudio() {
     if (AudioDevice) SDL_UnlockAudioDevice(AudioDevice);
 }
 
+// ---- Folders --------------------------------------------------------------
+
 const char* BasePath() {
     static char* path = SDL_GetBasePath();
     return path ? path : "./";
@@ -377,12 +382,41 @@ const char* BasePath() {
 
 std::FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
 
+// Makes every missing folder along `path` (which ends in '/'), each new one
+// private to the player. 1 when the whole path is then a folder.
+int MakeFolders(char* path) {
+    for (char* at = path + 1; *at; at++) {
+        if (*at != '/') continue;
+        *at = 0;
+        const bool there = ::mkdir(path, 0700) == 0 || errno == EEXIST;
+        *at = '/';
+        if (!there) return 0;
+    }
+    struct stat info;
+    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// $XDG_DATA_HOME/grazerunner/, or ~/.local/share/grazerunner/ when that is
+// not set; a setting that is empty or not an absolute path counts as unset.
+const char* UserDataFolder() {
+    static char folder[4096];
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    int length = -1;
+    if (data && data[0] == '/')
+        length = std::snprintf(folder, sizeof folder, "%s/grazerunner/", data);
+    else if (home && home[0] == '/')
+        length = std::snprintf(folder, sizeof folder, "%s/.local/share/grazerunner/", home);
+    if (length < 0 || size_t(length) >= sizeof folder) return nullptr;
+    return MakeFolders(folder) ? folder : nullptr;
+}
+
 constexpr Platform SdlPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,      OpenFile,
+    nullptr,          BasePath,      OpenFile,       UserDataFolder,
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Picture files of presented frames: BMP (24-bit, bottom-up) or PNG (8-bit
-// RGB, stored without compression, which every PNG reader accepts).
+// RGB, stored without compression, which every PNG reader accepts); and
+// 32-bit pictures with see-through parts (the icons) as RGBA PNG.
 #include "picture_file.h"
 
 #include <cstdio>
@@ -68,22 +69,20 @@ void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
     Put32be(out, Crc32(out.data() + start, out.size() - start));
 }
 
-std::vector<uint8_t> Png(const std::vector<uint16_t>& pixels, int width, int height) {
+// Colour types of the PNG header.
+constexpr uint8_t PngRgb = 2;
+constexpr uint8_t PngRgba = 6;
+
+// `raw`: the image rows, each led by its filter byte (0), 8 bits a channel.
+std::vector<uint8_t> Png(const std::vector<uint8_t>& raw, int width, int height,
+                         uint8_t colourType) {
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> header;
     Put32be(header, uint32_t(width));
     Put32be(header, uint32_t(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+    header.insert(header.end(), {8, colourType, 0, 0, 0});
     Chunk(out, "IHDR", header);
-    // The image rows, each led by filter 0, as zlib "stored" blocks.
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < height; y++) {
-        raw.push_back(0);
-        for (int x = 0; x < width; x++) {
-            Rgb c = Widen(pixels[size_t(y * width + x)]);
-            raw.insert(raw.end(), {c.r, c.g, c.b});
-        }
-    }
+    // The rows as zlib "stored" blocks.
     std::vector<uint8_t> z = {0x78, 0x01};
     for (size_t at = 0; at < raw.size() || at == 0;) {
         size_t n = raw.size() - at < 65535 ? raw.size() - at : 65535;
@@ -107,6 +106,26 @@ std::vector<uint8_t> Png(const std::vector<uint16_t>& pixels, int width, int hei
     return out;
 }
 
+std::vector<uint8_t> Png(const std::vector<uint16_t>& pixels, int width, int height) {
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < height; y++) {
+        raw.push_back(0);
+        for (int x = 0; x < width; x++) {
+            Rgb c = Widen(pixels[size_t(y * width + x)]);
+            raw.insert(raw.end(), {c.r, c.g, c.b});
+        }
+    }
+    return Png(raw, width, height, PngRgb);
+}
+
+int WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return 0;
+    size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
+    int closed = std::fclose(file);
+    return written == bytes.size() && closed == 0;
+}
+
 }  // namespace
 
 int WritePicture(const std::string& path, const std::vector<uint16_t>& pixels, int width,
@@ -114,12 +133,20 @@ int WritePicture(const std::string& path, const std::vector<uint16_t>& pixels, i
     if (width <= 0 || height <= 0 || pixels.size() < size_t(width) * size_t(height)) return 0;
     bool png = path.size() >= 4 && (path.compare(path.size() - 4, 4, ".png") == 0 ||
                                     path.compare(path.size() - 4, 4, ".PNG") == 0);
-    std::vector<uint8_t> bytes = png ? Png(pixels, width, height) : Bmp(pixels, width, height);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
-    size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    int closed = std::fclose(file);
-    return written == bytes.size() && closed == 0;
+    return WriteBytes(path, png ? Png(pixels, width, height) : Bmp(pixels, width, height));
+}
+
+int WriteArgbPng(const std::string& path, const uint32_t* pixels, int width, int height) {
+    if (!pixels || width <= 0 || height <= 0) return 0;
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < height; y++) {
+        raw.push_back(0);
+        for (int x = 0; x < width; x++) {
+            const uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
+            raw.insert(raw.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
+        }
+    }
+    return WriteBytes(path, Png(raw, width, height, PngRgba));
 }
 
 }  // namespace sim
