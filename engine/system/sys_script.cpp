@@ -99,12 +99,20 @@ const char* BasePath() { return State.basePath.c_str(); }
 
 std::FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
 
+// The loop runs here, on the program's own thread, until it ends.
+int RunLoop(ktPlatform::LoopTurn turn) {
+    int exitCode = 0;
+    while (turn(&exitCode)) {
+    }
+    return exitCode;
+}
+
 constexpr ktPlatform::Platform ScriptedPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,      OpenFile,
+    SoundCall,        BasePath,      OpenFile,      RunLoop,
 };
 
 }  // namespace

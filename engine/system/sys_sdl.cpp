@@ -377,12 +377,20 @@ const char* BasePath() {
 
 std::FILE* OpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
 
+// The loop runs here, on the program's own thread, until it ends.
+int RunLoop(LoopTurn turn) {
+    int exitCode = 0;
+    while (turn(&exitCode)) {
+    }
+    return exitCode;
+}
+
 constexpr Platform SdlPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,      OpenFile,
+    nullptr,          BasePath,      OpenFile,      RunLoop,
 };
 
 }  // namespace
