@@ -21,6 +21,7 @@ const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 const puppeteer = require('puppeteer-core');
 
 const root = path.resolve(__dirname, '../..');
@@ -35,9 +36,24 @@ let failures = 0;
 
 // ---- The server -------------------------------------------------------------
 
-// /site/ and /test/ serve the two sites; /missing/ and /damaged/ the site
-// without its data package, or with the package cut short.
+// The site's data package without data/<name>: the tar inside taken apart
+// by its 512-byte headers and put together again without that file.
+function packageWithout(pack, name) {
+  const tar = zlib.gunzipSync(pack), kept = [];
+  for (let at = 0; at + 512 <= tar.length;) {
+    const size = parseInt(tar.toString('latin1', at + 124, at + 136).replace(/\0.*$/s, '').trim(), 8) || 0;
+    const end = at + 512 + Math.ceil(size / 512) * 512;
+    if (tar.toString('latin1', at, at + 100).replace(/\0.*$/s, '') !== `data/${name}`) kept.push(tar.subarray(at, end));
+    at = end;
+  }
+  return zlib.gzipSync(Buffer.concat(kept));
+}
+
+// /site/ and /test/ serve the two sites; /missing/, /damaged/ and
+// /nopicture/ the site without its data package, with the package cut
+// short, and with a package that lacks the menu bar picture.
 function serve() {
+  const withoutPicture = packageWithout(fs.readFileSync(path.join(folders.site, 'data.pack')), 'tlop.bmp');
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
   const server = http.createServer((request, response) => {
     const [, prefix, ...rest] = new URL(request.url, 'http://host').pathname.split('/');
@@ -49,7 +65,7 @@ function serve() {
     const folder = prefix === 'test' ? folders.test : folders.site;
     let body = null;
     try {
-      if (['site', 'test', 'missing', 'damaged'].includes(prefix) && !name.includes('..')) {
+      if (['site', 'test', 'missing', 'damaged', 'nopicture'].includes(prefix) && !name.includes('..')) {
         body = fs.readFileSync(path.join(folder, name));
       }
     } catch (error) {
@@ -57,6 +73,7 @@ function serve() {
     }
     if (prefix === 'missing' && name === 'data.pack') body = null;
     if (prefix === 'damaged' && name === 'data.pack') body = body.subarray(0, body.length >> 1);
+    if (prefix === 'nopicture' && name === 'data.pack') body = withoutPicture;
     if (!body) {
       response.writeHead(404);
       return response.end();
@@ -177,6 +194,14 @@ async function faults() {
     assert.match(await text(page, 'message'), /data \(data\.pack\) is damaged/);
     await page.close();
   });
+  await check('a picture missing from the data: the engine\'s own box, and the game goes on', async () => {
+    const page = await open('nopicture/');
+    await waitForFirstFrame(page);
+    await sleep(200);
+    assert.deepStrictEqual(page.problems, ['dialog: エラー発生\n\nktDraw::LoadObject : BMPファイルを読み込めません']);
+    expectTitlePicture(await pixels(page));
+    await page.close();
+  });
   await check('a browser without WebAssembly: the page says so', async () => {
     const page = await open('site/', () => { delete window.WebAssembly; });
     await page.waitForFunction(() => document.body.classList.contains('stopped'), {timeout: 15000});
@@ -220,12 +245,14 @@ async function testSite() {
     assert.deepStrictEqual(page.problems, []);
     await page.close();
   });
-  await check('test site: with the storage closed the log lasts for the visit and the page says so', async () => {
+  await check('test site: no storage and no audio worklet: the log lasts for the visit, sound plays all the same', async () => {
     const page = await open('test/', () => {
       Object.defineProperty(window, 'localStorage', {get() { throw new DOMException('closed', 'SecurityError'); }});
+      Object.defineProperty(BaseAudioContext.prototype, 'audioWorklet', {get: () => undefined});
     });
     await finishGame(page);
     assert.match(await text(page, 'storage'), /lasts until the page is closed/);
+    assert.strictEqual(await page.evaluate(() => Graze.audio.queue !== null && Graze.audio.queue.fed), true);
     assert.deepStrictEqual(page.problems, []);
     await page.close();
   });
@@ -247,6 +274,11 @@ async function site() {
     // scrolls and fires without end.
     const seen = await distinctPictures(page);
     assert.ok(seen >= 5, `only ${seen} different pictures in 8 looks`);
+    // The log sits below the game in this small window, yet the game's keys
+    // never scroll the page.
+    assert.ok(await page.evaluate(() => document.documentElement.scrollHeight > innerHeight));
+    for (const key of ['ArrowDown', 'ArrowDown', 'ArrowRight']) await tap(page, key);
+    assert.strictEqual(await page.evaluate(() => scrollY + scrollX), 0);
   });
   await check('site: a hidden tab pauses the game, showing it resumes it', async () => {
     const other = await browser.newPage();
