@@ -3,7 +3,7 @@
 // its own from a subfolder (so only relative addresses work).
 //   - Faults: no data package, one cut short, no WebAssembly: a message on
 //     the page instead of a blank canvas.
-//   - The test site (one stage, a weak boss): a game from the title to the
+//   - The test site (one stage, its boss falls at the first hit): a game from the title to the
 //     results; its line is in the log and in point.txt after a reload. With
 //     the browser's storage closed the log lasts for the visit, and the page
 //     says so.
