@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in the release build, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer; then every fuzzer
-# for FUZZ_SECONDS (30 by default).
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then the browser
+# test of the web build in headless Chromium; then every fuzzer for
+# FUZZ_SECONDS (30 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -11,4 +12,6 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "=== web ==="
+scripts/web.sh test
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"

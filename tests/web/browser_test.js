@@ -2,11 +2,13 @@
 // headless Chromium, driven by puppeteer-core, served by a small server of
 // its own from a subfolder (so only relative addresses work).
 //   - Faults: no data package, one cut short, no WebAssembly: a message on
-//     the page instead of a blank canvas.
-//   - The test site (one stage, its boss falls at the first hit): a game from the title to the
-//     results; its line is in the log and in point.txt after a reload. With
-//     the browser's storage closed the log lasts for the visit, and the page
-//     says so.
+//     the page instead of a blank canvas; a picture missing from the data:
+//     the engine's own box, and the game goes on.
+//   - The test site (one stage, its boss falls at the first hit): a game
+//     from the title to the results; its line is in the log and in
+//     point.txt after a reload. With the browser's storage closed the log
+//     lasts for the visit, and the page says so (and the sound, without an
+//     audio worklet, goes through the page's fallback).
 //   - The site: no console error, the title picture drawn pixel for pixel,
 //     Enter, Z, Z reach play and the picture moves, a hidden tab pauses the
 //     game and showing it resumes it, a minute of play (the times the sound
