@@ -31,11 +31,15 @@ const Graze = (() => {
   // ---- The data package: data/<file> in a tar, compressed with gzip ----------
 
   const latin1 = bytes => Array.from(bytes, b => String.fromCharCode(b)).join('');
-  const damaged = why => new Error(`the game's data (data.pack) is damaged: ${why}. Reload the page; if that does not help, the site needs its data.pack again.`);
+  const damaged = why => new Error(`the game's data (data.pack) is damaged: ${why}. ` +
+    'Reload the page; if that does not help, the site needs its data.pack again.');
 
   async function unpack(bytes) {
     if (bytes[0] === 0x1f && bytes[1] === 0x8b) {  // not already unpacked by the server
-      if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s data (it has no DecompressionStream); a current Firefox, Chrome, Edge or Safari can');
+      if (typeof DecompressionStream !== 'function') {
+        throw new Error('this browser cannot unpack the game\'s data (it has no DecompressionStream); ' +
+          'a current Firefox, Chrome, Edge or Safari can.');
+      }
       const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
       try {
         bytes = new Uint8Array(await new Response(stream).arrayBuffer());
@@ -67,7 +71,9 @@ const Graze = (() => {
     } catch (error) {
       throw new Error(`the game's data (${url}) could not be fetched: ${error.message}`);
     }
-    if (!response.ok) throw new Error(`the game's data (${url}) could not be loaded: ${response.status} ${response.statusText}`);
+    if (!response.ok) {
+      throw new Error(`the game's data (${url}) could not be loaded: ${response.status} ${response.statusText}`);
+    }
     return unpack(new Uint8Array(await response.arrayBuffer()));
   }
 
@@ -89,7 +95,8 @@ const Graze = (() => {
 
   function storageLost() {
     storage = null;
-    say('storage', 'This browser does not let the page keep the score log (a private window, or storage turned off or full): it lasts until the page is closed. Download it to keep it.');
+    say('storage', 'This browser does not let the page keep the score log (a private window, or storage ' +
+      'turned off or full): it lasts until the page is closed. Download it to keep it.');
   }
 
   // The files kept in the storage, written back into the file system.
@@ -259,7 +266,7 @@ const Graze = (() => {
     },
 
     close() {
-      if (this.context) this.context.close();
+      if (this.context) this.context.close().catch(() => {});
       this.context = this.node = this.queue = null;
     },
 
@@ -267,11 +274,13 @@ const Graze = (() => {
       return this.node !== null && this.context.state === 'running' && this.active;
     },
 
-    // The output runs while the page is active once sound may start.
+    // The output runs while the page is active once sound may start. A
+    // refusal leaves the game silent, never stopped.
     update() {
       if (!this.context) return;
-      if (this.unlocked && this.active) this.context.resume();
-      else if (this.context.state === 'running') this.context.suspend();
+      const quiet = error => console.warn(`Sound: ${error.message}`);
+      if (this.unlocked && this.active) this.context.resume().catch(quiet);
+      else if (this.context.state === 'running') this.context.suspend().catch(quiet);
     },
 
     unlock() {
@@ -327,9 +336,12 @@ const Graze = (() => {
   // program), unpacks the data beside it and runs its main.
   function start(program) {
     window.addEventListener('error', event => fail(event.message));
-    window.addEventListener('unhandledrejection', event => fail(String(event.reason && event.reason.message || event.reason)));
+    window.addEventListener('unhandledrejection', event => {
+      fail(String(event.reason && event.reason.message || event.reason));
+    });
     if (typeof WebAssembly !== 'object') {
-      return fail('this browser cannot run WebAssembly, which the game needs; a current Firefox, Chrome, Edge or Safari can.');
+      return fail('this browser cannot run WebAssembly, which the game needs; ' +
+        'a current Firefox, Chrome, Edge or Safari can.');
     }
     say('status', 'Loading…');
     const runtime = new Promise(resolve => {
