@@ -90,13 +90,16 @@ function serve() {
 
 let browser, base;
 
-// A new tab on `address`, in front, with its console errors, page errors
-// and dialogs recorded (dialogs are answered).
+// A new tab on `address`, in front, with its console errors, page errors,
+// failed requests and dialogs recorded (dialogs are answered).
 async function open(address, beforeLoad) {
   const page = await browser.newPage();
   page.problems = [];
   page.on('console', message => {
-    if (message.type() === 'error') page.problems.push(`console: ${message.text()}`);
+    // Errors, and the game's own complaints (a file it cannot open) on its standard error.
+    if (message.type() === 'error' || message.text().startsWith('grazerunner:')) {
+      page.problems.push(`console: ${message.text()}`);
+    }
     if (message.text().startsWith('frame_med_us')) page.timing = Number(message.text().split(' ')[1]);
   });
   page.on('pageerror', error => page.problems.push(`page error: ${error.message}`));
