@@ -2,10 +2,11 @@
 // the scripted presentation, bench/bench_play_frame.cpp), timed in the
 // browser: the same game code on the scripted platform, compiled to
 // WebAssembly, on the site's own data. The browser's clock is coarse (a
-// tenth of a millisecond), so frames are timed in batches: a batch of frames
-// with their set-up, less as many set-ups alone, after a warm-up long enough
-// for the browser to have compiled the hot code at its best. Prints
-// "frame_med_us <median µs>" for the browser test.
+// tenth of a millisecond), so frames are timed in many short batches (a
+// batch of frames with their set-up, less as many set-ups alone), short
+// enough that few are cut into by other work on a busy machine; the median
+// batch counts. A warm-up first lets the browser compile the hot code at
+// its best. Prints "frame_med_us <median µs>" for the browser test.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -31,8 +32,8 @@ int main() {
         PlayFrame();
     }
     using Clock = std::chrono::steady_clock;
-    constexpr int Batches = 61;
-    constexpr int BatchFrames = 100;
+    constexpr int Batches = 301;
+    constexpr int BatchFrames = 20;
     std::vector<double> frameMicroseconds;
     for (int batch = 0; batch < Batches; batch++) {
         const auto start = Clock::now();
