@@ -178,8 +178,11 @@ void Flip() {
     int32_t x = ktSystem::ClientLeft, y = ktSystem::ClientTop;
     if (Inside(Front, x, y, x + ScreenWidth, y + ScreenHeight) &&
         Inside(Back, 0, 0, ScreenWidth, ScreenHeight)) {
-        for (int32_t row = 0; row < ScreenHeight; row++)
-            std::memcpy(Row(Front, y + row) + x, Row(Back, row), size_t(ScreenWidth) * 2);
+        if (x == 0 && Front->pitch == ScreenWidth && Back->pitch == ScreenWidth)  // whole rows in a row: one copy
+            std::memcpy(Row(Front, y), Row(Back, 0), size_t(ScreenWidth) * size_t(ScreenHeight) * 2);
+        else
+            for (int32_t row = 0; row < ScreenHeight; row++)
+                std::memcpy(Row(Front, y + row) + x, Row(Back, row), size_t(ScreenWidth) * 2);
     }
     if (Sys.DisplayLost()) {
         // The device lost its pictures: bring every one back; this frame is

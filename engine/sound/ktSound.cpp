@@ -96,16 +96,22 @@ int ConvertToDevice(const WaveData& wave, int rate, std::vector<int16_t>* out) {
                 samples[i * 2 + side] = int16_t(SampleAt(wave, i, wave.channels == 2 ? side : 0));
         return 1;
     }
+    // Output frame i lies at i × from / to source frames: `frame` whole
+    // frames and `fraction` / to of the next, stepped on without dividing.
+    uint64_t frame = 0;
+    int64_t fraction = 0;
     for (uint64_t i = 0; i < outFrames; i++) {
-        const uint64_t position = i * from;
-        const uint64_t frame = position / to;
-        const int64_t fraction = int64_t(position % to);
         const uint64_t next = frame + 1 < frames ? frame + 1 : frame;
         for (int side = 0; side < 2; side++) {
             const int channel = wave.channels == 2 ? side : 0;
             const int64_t a = SampleAt(wave, frame, channel);
             const int64_t b = SampleAt(wave, next, channel);
             samples[i * 2 + side] = int16_t(a + (b - a) * fraction / int64_t(to));
+        }
+        fraction += int64_t(from);
+        while (fraction >= int64_t(to)) {
+            fraction -= int64_t(to);
+            frame++;
         }
     }
     return 1;

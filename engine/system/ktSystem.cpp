@@ -113,19 +113,18 @@ int DispatchMessages(int* exitCode) {
     return 1;
 }
 
-int MessageLoop() {
-    for (;;) {
-        Message message;
-        if (PeekMessage(&message)) {
-            if (message.message == WM_QUIT) return int(message.wParam);
-            WindowProc(message.message, message.wParam, message.lParam);
-        } else if (!AppActive) {
-            WaitMessage();
-        } else {
-            RunFrame();
-        }
-    }
+// Messages always go before frames: a frame runs only once the queue is
+// empty, so none runs after the quit message.
+int MessageLoopTurn(int* exitCode) {
+    if (!DispatchMessages(exitCode)) return 0;
+    if (AppActive)
+        RunFrame();
+    else
+        WaitMessage();
+    return 1;
 }
+
+int MessageLoop() { return Sys.RunLoop(MessageLoopTurn); }
 
 int StartUp(const GameEntry& game) {
     Scenes = game.Scenes;

@@ -50,8 +50,13 @@ int WinMain(const GameEntry& game);
 // Start-up steps 2 to 10 (window, seed, IME off, resources, timer reset).
 // 0 when the window cannot be created.
 int StartUp(const GameEntry& game);
-// The message loop until the quit message; returns its exit code.
+// The message loop until the quit message; returns its exit code. The
+// platform runs it (Sys.RunLoop), one MessageLoopTurn at a time.
 int MessageLoop();
+// One turn of the message loop: every queued message, then one frame while
+// active, else a wait for the next message. 0 once the quit message has been
+// taken (its exit code in *exitCode), else 1.
+int MessageLoopTurn(int* exitCode);
 // Handles every queued message; 0 once the quit message has been taken
 // (its exit code in *exitCode), else 1.
 int DispatchMessages(int* exitCode);

@@ -4,7 +4,9 @@
 //   - the desktop layer (sys_sdl.cpp): a real window, keyboard, pads, sound
 //     card through SDL2;
 //   - the scripted layer (sys_script.cpp): a scripted clock, scripted keys and
-//     pads, recorded error boxes and sound calls, frames kept in memory.
+//     pads, recorded error boxes and sound calls, frames kept in memory;
+//   - the browser layer (sys_web.cpp): the page's canvas, keyboard, pads and
+//     audio output, the data folder packed into the site.
 // Nothing above this table names a platform, so the same engine and game
 // run in a window, headless in the tests and in the simulator.
 #pragma once
@@ -77,6 +79,11 @@ struct PadReading {
 // The mixer callback fills `frames` stereo frames (2 × frames samples).
 using MixCallback = void (*)(int16_t* out, int frames);
 
+// One turn of the message loop: every queued message, then one frame while
+// the application is active (else a wait for the next message). 0 once the
+// quit message has been taken, its exit code in *exitCode.
+using LoopTurn = int (*)(int* exitCode);
+
 struct Platform {
     // Window: create and show the one main window covering the screen
     // (1 ok, 0 failed), minimise it, and destroy it at the end. Messages
@@ -140,6 +147,11 @@ struct Platform {
     // data folder); null when there is none or it cannot be made. Asked only
     // when a file is to be written there.
     const char* (*UserDataFolder)();
+    // Runs the message loop: `turn` again and again until it answers 0, then
+    // the exit code it gave. A system whose own loop must keep control (the
+    // browser's, which draws between turns) calls `turn` from that loop,
+    // one turn per picture it draws, and does not return.
+    int (*RunLoop)(LoopTurn turn);
 };
 
 // The layer in use: each program links one layer, whose file defines it.

@@ -64,9 +64,12 @@ void Present(const ktDraw::Picture* picture) {
     State.presentedWidth = picture->width;
     State.presentedHeight = picture->height;
     State.presented.resize(size_t(picture->width) * size_t(picture->height));
-    for (int y = 0; y < picture->height; y++)
-        std::memcpy(&State.presented[size_t(y) * size_t(picture->width)],
-                    picture->pixels + ptrdiff_t(y) * picture->pitch, size_t(picture->width) * 2);
+    if (picture->pitch == picture->width)  // rows one after another: one copy
+        std::memcpy(State.presented.data(), picture->pixels, State.presented.size() * 2);
+    else
+        for (int y = 0; y < picture->height; y++)
+            std::memcpy(&State.presented[size_t(y) * size_t(picture->width)],
+                        picture->pixels + ptrdiff_t(y) * picture->pitch, size_t(picture->width) * 2);
 }
 
 int DisplayLost() {
@@ -110,12 +113,20 @@ const char* UserDataFolder() {
     return State.userDataFolder.c_str();
 }
 
+// The loop runs here, on the program's own thread, until it ends.
+int RunLoop(ktPlatform::LoopTurn turn) {
+    int exitCode = 0;
+    while (turn(&exitCode)) {
+    }
+    return exitCode;
+}
+
 constexpr ktPlatform::Platform ScriptedPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,      OpenFile,       UserDataFolder,
+    SoundCall,        BasePath,      OpenFile,       UserDataFolder, RunLoop,
 };
 
 }  // namespace

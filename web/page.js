@@ -1,0 +1,379 @@
+// The page around the game: it unpacks the data folder into the program's
+// file system and starts the program, shows the game's pictures on the
+// canvas scaled by whole factors, plays its sound once the player has
+// pressed a key or clicked, keeps the score log in the browser's storage and
+// shows it, and says so on the page when anything goes wrong. The program's
+// side is engine/system/sys_web.cpp.
+'use strict';
+
+const Graze = (() => {
+  const $ = id => document.getElementById(id);
+
+  function say(id, text) {
+    const element = $(id);
+    if (element) element.textContent = text;
+  }
+
+  // Shows a message over the game in place of the canvas: a fault, or the end.
+  function showMessage(text) {
+    say('message', text);
+    document.body.classList.add('stopped');
+  }
+
+  let failed = false;
+  function fail(text) {
+    if (failed) return;
+    failed = true;
+    console.error(text);
+    showMessage(`The game cannot go on: ${text}`);
+  }
+
+  // ---- The data package: data/<file> in a tar, compressed with gzip ----------
+
+  const latin1 = bytes => Array.from(bytes, b => String.fromCharCode(b)).join('');
+  const damaged = why => new Error(`the game's data (data.pack) is damaged: ${why}. ` +
+    'Reload the page; if that does not help, the site needs its data.pack again.');
+
+  async function unpack(bytes) {
+    if (bytes[0] === 0x1f && bytes[1] === 0x8b) {  // not already unpacked by the server
+      if (typeof DecompressionStream !== 'function') {
+        throw new Error('this browser cannot unpack the game\'s data (it has no DecompressionStream); ' +
+          'a current Firefox, Chrome, Edge or Safari can.');
+      }
+      const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+      try {
+        bytes = new Uint8Array(await new Response(stream).arrayBuffer());
+      } catch (error) {
+        throw damaged(`it does not unpack (${error.message})`);
+      }
+    }
+    const files = [];
+    for (let at = 0; at + 512 <= bytes.length;) {
+      const header = bytes.subarray(at, at + 512);
+      if (header.every(b => b === 0)) return files;  // the end of the archive
+      let sum = 0;
+      header.forEach((b, i) => { sum += i >= 148 && i < 156 ? 32 : b; });
+      const field = (from, length) => latin1(header.subarray(from, from + length)).replace(/\0.*$/s, '').trim();
+      if (parseInt(field(148, 8), 8) !== sum) throw damaged(`a file header is wrong at byte ${at}`);
+      const name = field(0, 100), size = parseInt(field(124, 12), 8), type = header[156];
+      at += 512;
+      if (at + size > bytes.length) throw damaged(`${name} is cut short`);
+      if (type === 0 || type === 0x30) files.push([name, bytes.slice(at, at + size)]);
+      at += Math.ceil(size / 512) * 512;
+    }
+    throw damaged('it is cut short');
+  }
+
+  async function loadData(url) {
+    let response;
+    try {
+      response = await fetch(url);
+    } catch (error) {
+      throw new Error(`the game's data (${url}) could not be fetched: ${error.message}`);
+    }
+    if (!response.ok) {
+      throw new Error(`the game's data (${url}) could not be loaded: ${response.status} ${response.statusText}`);
+    }
+    return unpack(new Uint8Array(await response.arrayBuffer()));
+  }
+
+  // ---- The score log and other written files: the browser's storage ----------
+
+  const storePrefix = 'grazerunner:';
+  let storage = null;
+
+  function openStorage() {
+    try {
+      const s = window.localStorage;
+      s.setItem(`${storePrefix}test`, '1');
+      s.removeItem(`${storePrefix}test`);
+      return s;
+    } catch (error) {
+      return null;
+    }
+  }
+
+  function storageLost() {
+    storage = null;
+    say('storage', 'This browser does not let the page keep the score log (a private window, or storage ' +
+      'turned off or full): it lasts until the page is closed. Download it to keep it.');
+  }
+
+  // The files kept in the storage, written back into the file system.
+  function restoreFiles(FS) {
+    storage = openStorage();
+    if (!storage) return storageLost();
+    for (let i = 0; i < storage.length; i++) {
+      const key = storage.key(i);
+      if (!key.startsWith(storePrefix)) continue;
+      const path = key.slice(storePrefix.length);
+      const slash = path.lastIndexOf('/');
+      if (slash > 0) FS.mkdirTree(path.slice(0, slash));
+      FS.writeFile(path, Uint8Array.from(storage.getItem(key), c => c.charCodeAt(0)));
+    }
+  }
+
+  const logName = 'point.txt';
+  let logUrl = null;
+
+  function logText() {
+    if (storage) return storage.getItem(storePrefix + logName) || '';
+    try {
+      return latin1(Module.FS.readFile(logName));
+    } catch (error) {
+      return '';
+    }
+  }
+
+  function showLog() {
+    const text = logText();
+    say('log', text || '(no game finished yet)');
+    const link = $('download');
+    if (!link) return;
+    if (logUrl) URL.revokeObjectURL(logUrl);
+    logUrl = URL.createObjectURL(new Blob([text], {type: 'text/plain'}));
+    link.href = logUrl;
+    link.hidden = text === '';
+  }
+
+  // Keeps what the game wrote to a file this turn: the bytes appended from
+  // `from` on, added to what the storage holds (so that two pages playing at
+  // once lose nothing), or the whole file when `from` is -1.
+  function keep(path, from) {
+    if (storage) {
+      try {
+        const bytes = Module.FS.readFile(path);
+        const added = latin1(from >= 0 ? bytes.subarray(from) : bytes);
+        const before = from >= 0 ? storage.getItem(storePrefix + path) || '' : '';
+        storage.setItem(storePrefix + path, before + added);
+      } catch (error) {
+        storageLost();
+      }
+    }
+    showLog();
+  }
+
+  window.addEventListener('storage', showLog);  // another page of the game added a line
+
+  // ---- Display: the canvas -------------------------------------------------
+
+  let screen = null, context = null, image = null;
+  let firstFrame = null;
+
+  // The largest whole factor of device pixels that fits the window, centred.
+  function fit() {
+    if (!screen) return;
+    const ratio = window.devicePixelRatio || 1;
+    const k = Math.max(1, Math.floor(Math.min(innerWidth * ratio / screen.width, innerHeight * ratio / screen.height)));
+    const width = screen.width * k / ratio, height = screen.height * k / ratio;
+    Object.assign(screen.style, {
+      width: `${width}px`, height: `${height}px`,
+      left: `${Math.max(0, Math.floor((innerWidth - width) / 2 * ratio) / ratio)}px`,
+      top: `${Math.max(0, Math.floor((innerHeight - height) / 2 * ratio) / ratio)}px`,
+    });
+    document.body.style.setProperty('--margin', `${(innerWidth - width) / 2}px`);
+    document.body.classList.toggle('narrow', (innerWidth - width) / 2 < 200);
+  }
+
+  function openDisplay(width, height) {
+    screen = $('screen');
+    context = screen && screen.getContext('2d');
+    if (!context) return false;
+    screen.width = width;
+    screen.height = height;
+    image = context.createImageData(width, height);
+    fit();
+    window.addEventListener('resize', fit);
+    return true;
+  }
+
+  function present(rgba) {
+    image.data.set(rgba);
+    context.putImageData(image, 0, 0);
+    if (firstFrame === null) firstFrame = performance.now();
+  }
+
+  function showScreen(shown) {
+    if ($('screen')) $('screen').hidden = !shown;
+  }
+
+  function setActive(active) {
+    document.body.classList.toggle('paused', !active);
+    audio.setActive(active);
+  }
+
+  function messageBox(text, title) {
+    window.alert(`${title}\n\n${text}`);
+  }
+
+  function ended() {
+    showMessage('The game has ended. Reload the page to play again.');
+  }
+
+  // ---- Sound -----------------------------------------------------------------
+
+  const audio = {
+    context: null,
+    node: null,      // the output: an AudioWorkletNode, or a ScriptProcessorNode
+    queue: null,     // the ScriptProcessorNode's frames
+    lead: 0.1,       // seconds mixed ahead of the output
+    until: 0,        // output time at which all that was sent has played
+    unlocked: false, // a key was pressed or the page clicked: sound may start
+    active: true,
+    lastTurn: null,
+    dryRuns: 0,
+
+    // The output's rate, or 0 without Web Audio. The engine's data is at
+    // 44100 samples a second; the browser converts for the device.
+    open() {
+      const Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context) return 0;
+      try {
+        this.context = new Context({sampleRate: 44100});
+      } catch (error) {
+        try {
+          this.context = new Context();
+        } catch (error2) {
+          return 0;
+        }
+      }
+      const context = this.context;
+      const made = context.audioWorklet
+        ? context.audioWorklet.addModule('audio.js').then(() => {
+          const node = new AudioWorkletNode(context, 'graze-output', {numberOfInputs: 0, outputChannelCount: [2]});
+          node.port.onmessage = event => { this.dryRuns = event.data; };
+          return node;
+        })
+        : Promise.resolve().then(() => {
+          const size = 2048, queue = new FrameQueue();
+          const node = context.createScriptProcessor(size, 0, 2);
+          node.onaudioprocess = event => {
+            queue.fill(event.outputBuffer.getChannelData(0), event.outputBuffer.getChannelData(1));
+            this.dryRuns = queue.dryRuns;
+          };
+          this.queue = queue;
+          this.lead += 2 * size / context.sampleRate;  // it takes whole buffers ahead of time
+          return node;
+        });
+      made.then(node => {
+        if (this.context !== context) return;
+        node.connect(context.destination);
+        this.node = node;
+        this.update();
+      }, error => console.warn(`No sound: ${error.message}`));
+      this.update();
+      return context.sampleRate;
+    },
+
+    close() {
+      if (this.context) this.context.close().catch(() => {});
+      this.context = this.node = this.queue = null;
+    },
+
+    playing() {
+      return this.node !== null && this.context.state === 'running' && this.active;
+    },
+
+    // The output runs while the page is active once sound may start. A
+    // refusal leaves the game silent, never stopped.
+    update() {
+      if (!this.context) return;
+      const quiet = error => console.warn(`Sound: ${error.message}`);
+      if (this.unlocked && this.active) this.context.resume().catch(quiet);
+      else if (this.context.state === 'running') this.context.suspend().catch(quiet);
+    },
+
+    unlock() {
+      if (this.unlocked) return;
+      this.unlocked = true;
+      this.update();
+    },
+
+    setActive(active) {
+      this.active = active;
+      this.update();
+    },
+
+    // Frames the game should mix now (see FeedAudio in sys_web.cpp).
+    framesDue() {
+      if (!this.context) return 0;
+      const now = performance.now(), rate = this.context.sampleRate;
+      const since = this.lastTurn === null ? 0 : (now - this.lastTurn) / 1000;
+      this.lastTurn = now;
+      if (this.playing()) {
+        const time = this.context.currentTime;
+        this.until = Math.max(this.until, time);
+        return Math.max(0, Math.ceil((time + this.lead - this.until) * rate));
+      }
+      if (this.unlocked) return 0;  // paused with the game
+      return Math.ceil(Math.min(since, 0.25) * rate);  // silent until the first press
+    },
+
+    send(block) {
+      if (!this.playing()) return;
+      this.until += block.length / 2 / this.context.sampleRate;
+      if (this.queue) this.queue.push(block);
+      else this.node.port.postMessage(block, [block.buffer]);
+    },
+
+    beep() {
+      if (!this.playing()) return;
+      const context = this.context, tone = context.createOscillator(), level = context.createGain();
+      tone.type = 'square';
+      tone.frequency.value = 880;
+      level.gain.value = 0.15;
+      tone.connect(level).connect(context.destination);
+      tone.start();
+      tone.stop(context.currentTime + 0.125);
+    },
+  };
+
+  ['keydown', 'pointerdown', 'touchstart'].forEach(type => window.addEventListener(type, () => audio.unlock(), true));
+
+  // ---- Start ------------------------------------------------------------------
+
+  // Loads `program` (emscripten's JavaScript of the game or of a test
+  // program), unpacks the data beside it and runs its main.
+  function start(program) {
+    window.addEventListener('error', event => fail(event.message));
+    window.addEventListener('unhandledrejection', event => {
+      fail(String(event.reason && event.reason.message || event.reason));
+    });
+    if (typeof WebAssembly !== 'object') {
+      return fail('this browser cannot run WebAssembly, which the game needs; ' +
+        'a current Firefox, Chrome, Edge or Safari can.');
+    }
+    say('status', 'Loading…');
+    const runtime = new Promise(resolve => {
+      window.Module = {
+        noInitialRun: true,
+        print: text => console.log(text),
+        printErr: text => console.warn(text),
+        onAbort: what => fail(`the program stopped (${what}).`),
+        onRuntimeInitialized: resolve,
+      };
+    });
+    const data = loadData('data.pack');
+    const script = document.createElement('script');
+    script.src = program;
+    script.onerror = () => fail(`the game's program (${program}) could not be loaded.`);
+    document.body.append(script);
+    Promise.all([data, runtime]).then(([files]) => {
+      const FS = Module.FS;
+      for (const [name, bytes] of files) {
+        const slash = name.lastIndexOf('/');
+        if (slash > 0) FS.mkdirTree(name.slice(0, slash));
+        FS.writeFile(name, bytes);
+      }
+      restoreFiles(FS);
+      showLog();
+      say('status', '');
+      Module.callMain([]);
+    }, error => fail(error.message));
+  }
+
+  return {
+    start, openDisplay, present, showScreen, setActive, messageBox, keep, ended, audio,
+    firstFrame: () => firstFrame,
+  };
+})();
