@@ -1,6 +1,6 @@
 # Packs a data folder into a site's data package, data.pack: a tar (GNU
 # format) of data/<file>, compressed with gzip; the page unpacks it
-# (web/page.js). Run in an empty staging folder:
+# (engine/system/web/page.js). Run in an empty staging folder:
 #   cmake -DDATA=<folder> [-DOVERRIDES=<folder>] -DOUT=<file> -P pack_data.cmake
 # The files of OVERRIDES take the place of the files of DATA of the same name.
 file(REMOVE_RECURSE data)
