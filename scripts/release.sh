@@ -3,6 +3,7 @@
 # CMake project (project(... VERSION ...)):
 #   grazerunner-VERSION-linux-ARCH.tar.gz  the game to unpack anywhere and run
 #   grazerunner_VERSION_ARCH.deb           the Debian package
+#   grazerunner-VERSION-web.zip            the site for any static host
 #
 #   scripts/release.sh        builds the game (the default preset, build/) and
 #                             writes every archive
@@ -10,7 +11,8 @@
 #                             a scratch folder and started from another, empty
 #                             working folder under Xvfb, the game must open its
 #                             window and draw the title picture, reach play with
-#                             Enter, Z, Z, and end with 0 on Escape
+#                             Enter, Z, Z, and end with 0 on Escape; the site
+#                             unpacked is the one the browser test plays
 #
 # GRAZE_KEEP_SCRATCH=1 keeps the scratch folders with the screenshots, as a
 # failure does.
@@ -22,7 +24,7 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 dist="$root/dist"
 build="$root/build"
-ARCHIVES=(linux debian)
+ARCHIVES=(linux debian web)
 
 # A failure keeps the scratch folders (screenshots, the game's messages).
 keep=0
@@ -98,6 +100,30 @@ test_debian() {
   dpkg -x "$deb" "$scratch/root"
   check_tree "$scratch/root/usr"
   smoke "$(basename "$deb")" "$scratch/root/usr/bin/grazerunner" "$scratch/root/usr/lib/grazerunner" "$scratch"
+}
+
+# ---- The site -------------------------------------------------------------------
+
+make_web() {
+  rm -f "$dist"/grazerunner-*-web.zip
+  scripts/web.sh build
+  local stage="$build/packages/web" name
+  name="grazerunner-$(version)-web"
+  rm -rf "$stage"
+  mkdir -p "$stage"
+  cp -r "$root/build-web/site" "$stage/$name"
+  (cd "$stage" && cmake -E tar cf "$dist/$name.zip" --format=zip "$name")
+}
+
+# The browser test (scripts/web.sh test) with the unpacked site in place of
+# the one it builds.
+test_web() {
+  local zip
+  zip="$(archive "$dist/grazerunner-$(version)-web.zip")"
+  new_scratch
+  (cd "$scratch" && cmake -E tar xf "$zip")
+  [ -f "$scratch/grazerunner-$(version)-web/index.html" ] || fail "$zip: no index.html in its folder"
+  GRAZE_WEB_SITE="$scratch/grazerunner-$(version)-web" scripts/web.sh test || fail "$zip: the browser test failed"
 }
 
 # ---- What every installed tree holds ------------------------------------------------

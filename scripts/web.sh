@@ -4,7 +4,9 @@
 #   scripts/web.sh         builds it and serves it on http://127.0.0.1:8000/
 #                          until interrupted
 #   scripts/web.sh test    builds the site and the test site, then runs the
-#                          browser test in headless Chromium (tests/web/)
+#                          browser test in headless Chromium (tests/web/);
+#                          GRAZE_WEB_SITE names another copy of the site to
+#                          test (the release archive's, unpacked)
 # Installs what it needs with apt-get: emscripten (and python3 to serve;
 # chromium, node and npm for the test, with puppeteer-core from npm into
 # build-web/browser-test/).

@@ -28,7 +28,8 @@ const puppeteer = require('puppeteer-core');
 
 const root = path.resolve(__dirname, '../..');
 const folders = {
-  site: path.join(root, 'build-web/site'),
+  // The site as built, or as unpacked from its archive (scripts/release.sh).
+  site: process.env.GRAZE_WEB_SITE || path.join(root, 'build-web/site'),
   test: path.join(root, 'build-web/test-site'),
 };
 const playSeconds = Number(process.env.GRAZE_WEB_PLAY_SECONDS || 60);
