@@ -4,9 +4,6 @@
 // movements (one code and a delay). Both streams start over at their end.
 // A stream whose file cannot be opened, or that gives no byte at all, is
 // closed and left null until the next stage starts: it then reads nothing.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "game.h"
@@ -59,15 +56,11 @@ int FirstByteOfEntry(std::FILE*& file) {
 // At the end of its file a stream starts over from the first byte. A read
 // error ends the file the same way. The file is opened again by its name, as
 // it may have changed or gone meanwhile, but into the stream's own FILE and
-// buffer: the new descriptor takes the old one's place, so nothing is
-// allocated while a stage runs.
+// buffer, so nothing is allocated while a stage runs.
 void ReopenAtEnd(std::FILE*& file, const char* suffix) {
     if (!std::feof(file) && !std::ferror(file)) return;
     const char* name = StageFileName(suffix);
-    const int descriptor = ::open(name, O_RDONLY);
-    const bool reopened = descriptor >= 0 && ::dup2(descriptor, ::fileno(file)) >= 0;
-    if (descriptor >= 0) ::close(descriptor);
-    if (!reopened) {
+    if (!ktSystem::ReopenFile(file, name)) {
         CloseStream(file);
         std::fprintf(stderr, "grazerunner: cannot open %s; that stream stays empty\n", name);
         return;

@@ -60,6 +60,8 @@ const char* GetProgramFolder() {
 
 std::FILE* OpenFile(const char* path, const char* mode) { return Sys.OpenFile(path, mode); }
 
+int ReopenFile(std::FILE* file, const char* path) { return Sys.ReopenFile(file, path); }
+
 void SetIme(int enable) { Sys.SetIme(enable); }
 
 void PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -64,6 +64,9 @@ void ResetFrameTimer();
 const char* GetProgramFolder();
 // Opens a file (path in UTF-8, a standard `fopen` mode); null when it cannot.
 std::FILE* OpenFile(const char* path, const char* mode);
+// Opens the file at `path` again into the same stream, from its start,
+// without allocating; 1 ok, 0 when it cannot.
+int ReopenFile(std::FILE* file, const char* path);
 void SetIme(int enable);
 
 // ---- Window procedure, focus and shutdown -------------------------------

@@ -4,7 +4,9 @@
 //   - the desktop layer (sys_sdl.cpp): a real window, keyboard, pads, sound
 //     card through SDL2;
 //   - the scripted layer (sys_script.cpp): a scripted clock, scripted keys and
-//     pads, recorded error boxes and sound calls, frames kept in memory.
+//     pads, recorded error boxes and sound calls, frames kept in memory;
+//   - the Windows layer (sys_win32.cpp): the window, keys, pads, sound and
+//     files through the system's own calls (USER32, GDI, WINMM).
 // Nothing above this table names a platform, so the same engine and game
 // run in a window, headless in the tests and in the simulator.
 #pragma once
@@ -133,6 +135,10 @@ struct Platform {
     const char* (*BasePath)();
     // Opens a file by its path (UTF-8) with a standard `fopen` mode.
     std::FILE* (*OpenFile)(const char* path, const char* mode);
+    // Opens the file at `path` (UTF-8) again for reading, from its start, in
+    // place of the file a stream reads: the same FILE and buffer, nothing
+    // allocated. 1 ok; 0 when it cannot (the stream then reads on as it was).
+    int (*ReopenFile)(std::FILE* file, const char* path);
 };
 
 // The layer in use: each program links one layer, whose file defines it.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ktDraw.h"
+#include "reopen_descriptor.h"
 
 namespace ktScript {
 
@@ -104,7 +105,7 @@ constexpr ktPlatform::Platform ScriptedPlatform = {
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,      OpenFile,
+    SoundCall,        BasePath,      OpenFile,          ktPlatform::ReopenByDescriptor,
 };
 
 }  // namespace

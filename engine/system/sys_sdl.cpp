@@ -10,6 +10,7 @@
 #include "ktDraw.h"
 #include "ktSystem.h"
 #include "platform.h"
+#include "reopen_descriptor.h"
 
 namespace ktPlatform {
 
@@ -382,7 +383,7 @@ constexpr Platform SdlPlatform = {
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,      OpenFile,
+    nullptr,          BasePath,      OpenFile,          ReopenByDescriptor,
 };
 
 }  // namespace

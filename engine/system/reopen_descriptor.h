@@ -1,0 +1,29 @@
+// Opening a stream's file again in place, through file descriptors: the
+// file at `path` is opened anew and its descriptor takes the place of the
+// stream's own, so the stream keeps its FILE and its buffer and nothing is
+// allocated. For the layers whose C library has descriptors (open, dup2).
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace ktPlatform {
+
+inline int ReopenByDescriptor(std::FILE* file, const char* path) {
+    if (!file || !path) return 0;
+#ifdef O_BINARY
+    // A C library that translates line ends reads the bytes as they are.
+    const int flags = O_RDONLY | O_BINARY;
+#else
+    const int flags = O_RDONLY;
+#endif
+    const int descriptor = ::open(path, flags);
+    if (descriptor < 0) return 0;
+    const bool reopened = ::dup2(descriptor, ::fileno(file)) >= 0;
+    ::close(descriptor);
+    return reopened ? 1 : 0;
+}
+
+}  // namespace ktPlatform
