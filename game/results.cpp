@@ -45,7 +45,9 @@ void DrawDigitWall() {
 // Appends the game's line to the score log. A log that cannot be opened
 // loses this one line, with a message; earlier lines are never touched.
 void AppendScoreLine() {
-    std::FILE* log = ktSystem::OpenFile(ScoreLogName, "a");
+    // Binary: the same bytes on every system, each line ending in a line
+    // feed, whatever the C library's text mode would make of it.
+    std::FILE* log = ktSystem::OpenFile(ScoreLogName, "ab");
     if (!log) {
         std::fprintf(stderr, "grazerunner: cannot open %s for appending; this game is not logged\n",
                      ScoreLogName);
