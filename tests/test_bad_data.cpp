@@ -197,7 +197,7 @@ protected:
                 if (bytes) WriteFile("data/" + name, *bytes);
                 continue;
             }
-            fs::create_symlink(std::string(GRAZE_DATA_DIR) + "/" + name, target);
+            testutil::LinkFile(std::string(GRAZE_DATA_DIR) + "/" + name, target);
         }
     }
 

@@ -45,6 +45,17 @@ inline std::string FreshFolder(const std::string& name) {
     return path.string();
 }
 
+// Makes `to` name the file `from` without copying it where the system can (a
+// symbolic link, else a hard link), else as a copy.
+inline void LinkFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code failed;
+    std::filesystem::create_symlink(from, to, failed);
+    if (!failed) return;
+    std::filesystem::create_hard_link(from, to, failed);
+    if (!failed) return;
+    std::filesystem::copy_file(from, to);
+}
+
 // "Suite-Name" of the running test, for folder names.
 inline std::string TestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
