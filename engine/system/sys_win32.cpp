@@ -21,9 +21,7 @@
 #include "sys_win32.h"
 
 #include <dwmapi.h>
-#include <fcntl.h>
 #include <imm.h>
-#include <io.h>
 #include <shlobj.h>
 #include <wtsapi32.h>
 
@@ -36,9 +34,6 @@ namespace ktPlatform {
 namespace {
 
 using namespace ktWin32;
-
-// The longest path the layer converts: the system's own limit for paths.
-constexpr int PathCharacters = 32768;
 
 HWND Window = nullptr;
 WindowProcedure EngineProc = nullptr;
@@ -100,6 +95,9 @@ struct Rgb565Info {
     DWORD masks[3];
 };
 Rgb565Info BitmapInfo = {};
+// Bitmap rows start on 4-byte boundaries: a picture of an odd width is
+// copied into rows of one pixel more, set aside when the display opens.
+uint16_t* EvenRows = nullptr;
 
 void CoverMonitor() {
     Display.screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -295,17 +293,37 @@ int PadRead(int pad, PadReading* out) {
 void Beep() { MessageBeep(0xFFFFFFFF); }
 
 // In test mode, what the box shows is read back from its window once it is
-// up: its title, and the text of its message (the static control 0xFFFF).
+// up and filled in (a moment after it becomes active, on a timer that the
+// box's own message loop runs): its title, and the text of its message, the
+// static control that holds text (the other one holds the icon).
 HHOOK BoxHook = nullptr;
+HWND ShownBox = nullptr;
+
+BOOL CALLBACK FindBoxText(HWND child, LPARAM into) {
+    wchar_t kind[16];
+    auto* text = reinterpret_cast<wchar_t*>(into);
+    if (GetClassNameW(child, kind, 16) && lstrcmpiW(kind, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0)
+        return FALSE;
+    text[0] = 0;
+    return TRUE;
+}
+
+void CALLBACK ReadShownBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (!ShownBox || !IsWindow(ShownBox)) return;
+    wchar_t title[256], text[1024] = {};
+    if (!GetWindowTextW(ShownBox, title, 256)) title[0] = 0;
+    EnumChildWindows(ShownBox, FindBoxText, reinterpret_cast<LPARAM>(text));
+    char utf8Title[1024];
+    if (!WideToUtf8(title, utf8Title, sizeof utf8Title)) std::strcpy(utf8Title, "?");
+    Trace("box %s | %s", utf8Title, Utf8For(text));
+    ShownBox = nullptr;
+}
+
 LRESULT CALLBACK BoxWatch(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        const HWND box = reinterpret_cast<HWND>(wParam);
-        wchar_t title[256], text[1024];
-        if (!GetWindowTextW(box, title, 256)) title[0] = 0;
-        if (!GetDlgItemTextW(box, 0xFFFF, text, 1024)) text[0] = 0;
-        char utf8Title[1024];
-        if (!WideToUtf8(title, utf8Title, sizeof utf8Title)) std::strcpy(utf8Title, "?");
-        Trace("box %s | %s", utf8Title, Utf8For(text));
+    if (code == HCBT_ACTIVATE && !ShownBox) {
+        ShownBox = reinterpret_cast<HWND>(wParam);
+        SetTimer(nullptr, 0, 200, ReadShownBox);
     }
     return CallNextHookEx(BoxHook, code, wParam, lParam);
 }
@@ -319,6 +337,7 @@ void MessageBox(const char* text, const char* title) {
     MessageBoxW(Window, wideText, wideTitle, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
     if (BoxHook) UnhookWindowsHookEx(BoxHook);
     BoxHook = nullptr;
+    ShownBox = nullptr;
     // The box took the place of the picture: paint all of the window again.
     Display.bordersDirty = 1;
 }
@@ -364,6 +383,15 @@ int OpenDisplay(int width, int height) {
         Display.open = 0;
         return NoDisplayMode;
     }
+    std::free(EvenRows);
+    EvenRows = nullptr;
+    if (width % 2) {
+        EvenRows = static_cast<uint16_t*>(std::calloc(size_t(width + 1) * size_t(height), sizeof(uint16_t)));
+        if (!EvenRows) {
+            Display.open = 0;
+            return NoDisplayMode;
+        }
+    }
     BitmapInfo = {};
     BitmapInfo.header.biSize = sizeof(BITMAPINFOHEADER);
     BitmapInfo.header.biPlanes = 1;
@@ -381,6 +409,8 @@ int OpenDisplay(int width, int height) {
 
 void CloseDisplay() {
     Display.open = 0;
+    std::free(EvenRows);
+    EvenRows = nullptr;
     if (Window) InvalidateRect(Window, nullptr, TRUE);
 }
 
@@ -410,15 +440,26 @@ void Present(const ktDraw::Picture* picture) {
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         Display.bordersDirty = 0;
     }
-    // Rows are `pitch` pixels apart; a bitmap's rows start on 4-byte
-    // boundaries, so an even pitch is shown straight from the picture.
-    BitmapInfo.header.biWidth = picture->pitch;
-    BitmapInfo.header.biHeight = -picture->height;  // top row first
-    if (picture->pitch % 2 == 0 && picture->width <= picture->pitch) {
-        StretchDIBits(dc, Display.place.x, Display.place.y, Display.place.width, Display.place.height, 0, 0,
-                      picture->width, picture->height, picture->pixels,
-                      reinterpret_cast<const BITMAPINFO*>(&BitmapInfo), DIB_RGB_COLORS, SRCCOPY);
+    // Rows are `pitch` pixels apart: an even pitch is shown straight from
+    // the picture, an odd one from a copy in even rows.
+    const uint16_t* rows = picture->pixels;
+    int stride = picture->pitch;
+    if (stride % 2) {
+        if (!EvenRows || picture->width != Display.width || picture->height != Display.height) {
+            ReleaseDC(Window, dc);
+            return;
+        }
+        stride = picture->width + 1;
+        for (int y = 0; y < picture->height; y++)
+            std::memcpy(EvenRows + size_t(y) * size_t(stride), picture->pixels + size_t(y) * size_t(picture->pitch),
+                        size_t(picture->width) * 2);
+        rows = EvenRows;
     }
+    BitmapInfo.header.biWidth = stride;
+    BitmapInfo.header.biHeight = -picture->height;  // top row first
+    StretchDIBits(dc, Display.place.x, Display.place.y, Display.place.width, Display.place.height, 0, 0,
+                  picture->width, picture->height, rows, reinterpret_cast<const BITMAPINFO*>(&BitmapInfo),
+                  DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC(Window, dc);
     GdiFlush();
     PaceToDisplay();
@@ -561,22 +602,14 @@ const char* BasePath() {
 }
 
 std::FILE* OpenFile(const char* path, const char* mode) {
-    static wchar_t widePath[PathCharacters];
-    wchar_t wideMode[8];
-    std::FILE* file = nullptr;
-    if (Utf8ToWide(path, widePath, PathCharacters) && Utf8ToWide(mode, wideMode, 8))
-        file = _wfopen(widePath, wideMode);
+    std::FILE* file = OpenByUtf8Path(path, mode);
     Trace("open %s %s %s", mode, path, file ? "ok" : "failed");
     return file;
 }
 
 int ReopenFile(std::FILE* file, const char* path) {
-    static wchar_t widePath[PathCharacters];
-    if (!file || !Utf8ToWide(path, widePath, PathCharacters)) return 0;
-    const int descriptor = _wopen(widePath, _O_RDONLY | _O_BINARY);
-    if (descriptor < 0) return 0;
-    const int reopened = _dup2(descriptor, _fileno(file)) == 0;
-    _close(descriptor);
+    const int reopened = ReopenInPlace(file, path);
+    Trace("reopen %s %s", path, reopened ? "ok" : "failed");
     return reopened;
 }
 

@@ -1,8 +1,8 @@
 // The Windows platform layer's translation rules, apart from its window so
 // that they can be checked without one: which window messages reach the
 // engine's window procedure and which then get the system's default
-// processing, UTF-8 ↔ UTF-16 text and paths, joystick readings, and where the
-// picture sits on the monitor, and the keys. sys_win32.cpp is the layer itself.
+// processing, UTF-8 ↔ UTF-16 text and paths and the files opened by them,
+// the keys, joystick readings, and where the picture sits on the monitor. sys_win32.cpp is the layer itself.
 //
 // Include it after the engine's headers: <windows.h> defines macros named
 // like some of theirs (WM_CLOSE, VK_RETURN, MessageBox, PostMessage).
@@ -18,6 +18,10 @@
 #endif
 #include <windows.h>
 #include <mmsystem.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 
 #undef MessageBox
 #undef PostMessage
@@ -93,18 +97,52 @@ inline int16_t KeyStateOf(int vk) {
     return int16_t(state);
 }
 
+// The longest path the layer converts: the system's own limit for paths.
+constexpr int PathCharacters = 32768;
+
+// Opens a file by its UTF-8 path with a standard `fopen` mode, through the
+// wide-character call, so that any folder name works.
+inline std::FILE* OpenByUtf8Path(const char* path, const char* mode) {
+    static wchar_t widePath[PathCharacters];
+    wchar_t wideMode[8];
+    if (!Utf8ToWide(path, widePath, PathCharacters) || !Utf8ToWide(mode, wideMode, 8)) return nullptr;
+    return _wfopen(widePath, wideMode);
+}
+
+// Opens the file at a UTF-8 path again in place of the one a stream reads:
+// the new descriptor takes the old one's place, so the stream keeps its FILE
+// and buffer. Binary, so that line ends and the byte 0x1A stay as they are.
+inline int ReopenInPlace(std::FILE* file, const char* path) {
+    static wchar_t widePath[PathCharacters];
+    if (!file || !Utf8ToWide(path, widePath, PathCharacters)) return 0;
+    const int descriptor = _wopen(widePath, _O_RDONLY | _O_BINARY);
+    if (descriptor < 0) return 0;
+    const int reopened = _dup2(descriptor, _fileno(file)) == 0;
+    _close(descriptor);
+    return reopened;
+}
+
 // The flags of every joystick read: all readings, with the driver's dead
 // zone (JOY_RETURNALL | JOY_USEDEADZONE, 0x8FF).
 constexpr DWORD PadReadFlags = JOY_RETURNALL | JOY_USEDEADZONE;
 
 // A joyGetPosEx answer as the engine's reading: the raw axes (0 to 65535)
 // and the buttons as the pad reports them; 0 when the read failed (no such
-// pad, unplugged).
+// pad, unplugged). A direction pad that the driver reports as a point of
+// view (hundredths of a degree clockwise from up) steers like the stick
+// pushed to its end.
 inline int PadReadingOf(MMRESULT result, const JOYINFOEX& info, ktPlatform::PadReading* out) {
     if (result != JOYERR_NOERROR) return 0;
     out->x = info.dwXpos;
     out->y = info.dwYpos;
     out->buttons = info.dwButtons;
+    const DWORD pov = info.dwPOV;
+    if (pov < 36000) {
+        if (pov > 27000 || pov < 9000) out->y = 0;
+        if (pov > 0 && pov < 18000) out->x = 65535;
+        if (pov > 9000 && pov < 27000) out->y = 65535;
+        if (pov > 18000) out->x = 0;
+    }
     return 1;
 }
 

@@ -47,7 +47,7 @@ TEST(Win32Layer, MessagesReachTheEngineAndTheDefaultProcessingAsTheWindowProcedu
     }
 }
 
-TEST(Win32Layer, PathsGoBetweenUtf8AndUtf16WholeOrNotAtAll) {
+TEST(Win32Layer, TextGoesBetweenUtf8AndUtf16WholeOrNotAtAll) {
     const char* utf8 = "C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\\data\\\xC3\xA9t\xC3\xA9.bmp";  // C:\ゲーム\data\été.bmp
     const wchar_t* utf16 = L"C:\\\u30B2\u30FC\u30E0\\data\\\u00E9t\u00E9.bmp";
     wchar_t wide[64];
@@ -64,19 +64,38 @@ TEST(Win32Layer, PathsGoBetweenUtf8AndUtf16WholeOrNotAtAll) {
     EXPECT_EQ(WideToUtf8(utf16, back, 10), 0);
     EXPECT_EQ(back[0], 0);
     EXPECT_EQ(Utf8ToWide("", wide, 1), 1);
+}
 
-    // A file written by its wide name is found by its UTF-8 name, converted.
+TEST(Win32Layer, FilesInAFolderOfAnyNameOpenAndStartOverInPlaceByteForByte) {
+    // Bytes that a C library's text mode would change or stop at.
+    const std::string first("\x0D\x0A\x1A\x0D", 4), second("\x1A\x0A\x0D", 3);
     testutil::ScratchFolder scratch;
-    const std::filesystem::path folder = std::filesystem::path(scratch.path()) / L"\u30C7\u30FC\u30BF";
+    const std::filesystem::path folder = std::filesystem::path(scratch.path()) / L"\u30B2\u30FC\u30E0 \u00E9t\u00E9";
     std::filesystem::create_directories(folder);
-    std::ofstream(folder / L"\u00E9t\u00E9.txt", std::ios::binary) << "x";
-    const std::u8string name = (folder / L"\u00E9t\u00E9.txt").u8string();
-    wchar_t path[1024];
-    ASSERT_EQ(Utf8ToWide(reinterpret_cast<const char*>(name.c_str()), path, 1024), 1);
-    std::FILE* file = _wfopen(path, L"rb");
+    std::ofstream(folder / L"stage0.da1", std::ios::binary) << first;
+    const std::u8string name = (folder / L"stage0.da1").u8string();
+    const char* path = reinterpret_cast<const char*>(name.c_str());
+
+    std::FILE* file = OpenByUtf8Path(path, "rb");
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(std::fgetc(file), 'x');
+    std::string read;
+    for (int c; (c = std::fgetc(file)) != EOF;) read += char(c);
+    EXPECT_EQ(read, first);
+    // Read to its end, the file is opened again into the same stream.
+    std::ofstream(folder / L"stage0.da1", std::ios::binary | std::ios::trunc) << second;
+    ASSERT_EQ(ReopenInPlace(file, path), 1);
+    std::rewind(file);
+    read.clear();
+    for (int c; (c = std::fgetc(file)) != EOF;) read += char(c);
+    EXPECT_EQ(read, second);
     std::fclose(file);
+    file = OpenByUtf8Path(path, "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReopenInPlace(file, (std::string(path) + ".gone").c_str()), 0);
+    EXPECT_EQ(ReopenInPlace(file, "\xFF"), 0);
+    EXPECT_EQ(std::fgetc(file), 0x1A);  // still the stream it was
+    std::fclose(file);
+    EXPECT_EQ(OpenByUtf8Path((std::string(path) + ".gone").c_str(), "rb"), nullptr);
 }
 
 TEST(Win32Layer, KeysAreHeldWhileTheirHighBitIsSet) {
@@ -97,12 +116,13 @@ TEST(Win32Layer, KeysAreHeldWhileTheirHighBitIsSet) {
 }
 
 // joyGetPosEx answers, as the layer hands them to the engine's pads.
-void PlugPad(MMRESULT result, DWORD x, DWORD y, DWORD buttons) {
+void PlugPad(MMRESULT result, DWORD x, DWORD y, DWORD buttons, DWORD pov = JOY_POVCENTERED) {
     JOYINFOEX info = {};
     info.dwSize = sizeof info;
     info.dwXpos = x;
     info.dwYpos = y;
     info.dwButtons = buttons;
+    info.dwPOV = pov;
     ktScript::State.pads[0].present = PadReadingOf(result, info, &ktScript::State.pads[0].reading);
 }
 
@@ -122,6 +142,19 @@ TEST(Win32Layer, JoystickReadingsFollowTheHalfWayRule) {
         ktSystem::PadStick(0, &x, &y);
         EXPECT_EQ(x, c.direction) << c.x;
         EXPECT_EQ(y, 0);
+    }
+    // The direction pad, reported as a point of view, pushes the stick to its ends.
+    const struct {
+        DWORD pov;
+        int32_t x, y;
+    } pads[] = {{0, 0, -1}, {4500, 1, -1}, {9000, 1, 0}, {13500, 1, 1}, {18000, 0, 1},
+                {22500, -1, 1}, {27000, -1, 0}, {31500, -1, -1}, {JOY_POVCENTERED, 0, 0}};
+    for (const auto& p : pads) {
+        PlugPad(JOYERR_NOERROR, 32767, 32767, 0, p.pov);
+        int32_t x = 7, y = 7;
+        ktSystem::PadStick(0, &x, &y);
+        EXPECT_EQ(x, p.x) << p.pov;
+        EXPECT_EQ(y, p.y) << p.pov;
     }
     PlugPad(JOYERR_NOERROR, 32767, 32767, 0x8);
     EXPECT_EQ(ktSystem::PadButton(0, 4), 1);
