@@ -131,6 +131,7 @@ smoke-in-x)
   timeout 20 xdotool search --sync --name '^Graze Runner: Zero Gravity$' >/dev/null ||
     fail "no window titled Graze Runner: Zero Gravity"
   grep -qx 'activate 1' "$trace" || fail "the window was not activated"
+  grep -qx "icon MAIN 32x32, the game's own" "$trace" || fail "the window's icon: $(grep -m1 '^icon' "$trace")"
   ok "window \"Graze Runner: Zero Gravity\", activated, $(grep -m1 '^icon' "$trace")"
   sleep 1
   import -window root "$base/title.png"

@@ -98,6 +98,12 @@ Rgb565Info BitmapInfo = {};
 // Bitmap rows start on 4-byte boundaries: a picture of an odd width is
 // copied into rows of one pixel more, set aside when the display opens.
 uint16_t* EvenRows = nullptr;
+// The picture last presented (the engine's Front, which lives as long as the
+// display): the window paints it again whenever the system asks, also while
+// the game stands still in the background.
+const ktDraw::Picture* Shown = nullptr;
+
+void DrawPicture(HDC dc, const ktDraw::Picture* picture);
 
 void CoverMonitor() {
     Display.screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -112,12 +118,11 @@ void CoverMonitor() {
 LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
-        // The next frame paints the whole window; until then what is there
-        // stays, and the black borders are painted again with it.
         PAINTSTRUCT paint;
-        BeginPaint(window, &paint);
-        EndPaint(window, &paint);
+        HDC dc = BeginPaint(window, &paint);
         Display.bordersDirty = 1;
+        if (dc && Display.open && Shown) DrawPicture(dc, Shown);
+        EndPaint(window, &paint);
         return 0;
     }
     case WM_DISPLAYCHANGE:
@@ -153,17 +158,36 @@ LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wPara
     return result;
 }
 
+// Test mode: the icon the window class got from the program's resources,
+// its size and whether its pixels are those of the game's own icon "MAIN".
 void TraceIcon(HICON icon) {
     ICONINFO info = {};
     BITMAP colour = {};
-    if (icon && GetIconInfo(icon, &info)) {
-        if (info.hbmColor) GetObjectW(info.hbmColor, sizeof colour, &colour);
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
-        Trace("icon MAIN %dx%d", int(colour.bmWidth), int(colour.bmHeight));
-    } else {
+    if (!icon || !GetIconInfo(icon, &info)) {
         Trace("icon MAIN missing");
+        return;
     }
+    const char* match = "differs from the game's";
+    const ktSystem::IconResource* own = ktSystem::FindIcon("MAIN");
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof colour, &colour) && own &&
+        colour.bmWidth == own->width && colour.bmHeight == own->height && own->width * own->height <= 256 * 256) {
+        static uint32_t pixels[256 * 256];
+        BITMAPINFO wanted = {};
+        wanted.bmiHeader.biSize = sizeof wanted.bmiHeader;
+        wanted.bmiHeader.biWidth = own->width;
+        wanted.bmiHeader.biHeight = -own->height;
+        wanted.bmiHeader.biPlanes = 1;
+        wanted.bmiHeader.biBitCount = 32;
+        wanted.bmiHeader.biCompression = BI_RGB;
+        HDC screen = GetDC(nullptr);
+        if (GetDIBits(screen, info.hbmColor, 0, UINT(own->height), pixels, &wanted, DIB_RGB_COLORS) == own->height &&
+            std::memcmp(pixels, own->pixels, size_t(own->width * own->height) * 4) == 0)
+            match = "the game's own";
+        ReleaseDC(nullptr, screen);
+    }
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    Trace("icon MAIN %dx%d, %s", int(colour.bmWidth), int(colour.bmHeight), match);
 }
 
 int CreateMainWindow(const char* title, WindowProcedure proc) {
@@ -199,6 +223,7 @@ int CreateMainWindow(const char* title, WindowProcedure proc) {
     if (!Window) {
         Trace("window failed %lu", GetLastError());
         EngineProc = nullptr;
+        timeEndPeriod(1);
         return 0;
     }
     Trace("window %s %dx%d", title, Display.screenWidth, Display.screenHeight);
@@ -362,11 +387,11 @@ void ReadRefreshPeriod() {
 
 int OpenDisplay(int width, int height) {
     if (!Window || width <= 0 || height <= 0) return NoDisplayDevice;
+    // GDI draws on the window whatever the monitor's colour depth: it
+    // converts the 16-bit picture itself.
     HDC dc = GetDC(Window);
     if (!dc) return NoDisplayDevice;
-    const int colours = GetDeviceCaps(dc, BITSPIXEL);
     ReleaseDC(Window, dc);
-    if (colours < 15) return NoDisplayDevice;  // GDI cannot show 16-bit pictures as they are
     Display.width = width;
     Display.height = height;
     Display.open = 1;
@@ -409,6 +434,7 @@ int OpenDisplay(int width, int height) {
 
 void CloseDisplay() {
     Display.open = 0;
+    Shown = nullptr;
     std::free(EvenRows);
     EvenRows = nullptr;
     if (Window) InvalidateRect(Window, nullptr, TRUE);
@@ -431,10 +457,9 @@ void PaceToDisplay() {
     Display.lastPresent = now.QuadPart;
 }
 
-void Present(const ktDraw::Picture* picture) {
-    if (!Window || !Display.open || !picture || !picture->pixels) return;
-    HDC dc = GetDC(Window);
-    if (!dc) return;
+// Draws the picture in its place, the black around it first when that
+// needs painting.
+void DrawPicture(HDC dc, const ktDraw::Picture* picture) {
     if (Display.bordersDirty) {
         RECT all = {0, 0, Display.screenWidth, Display.screenHeight};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -445,10 +470,7 @@ void Present(const ktDraw::Picture* picture) {
     const uint16_t* rows = picture->pixels;
     int stride = picture->pitch;
     if (stride % 2) {
-        if (!EvenRows || picture->width != Display.width || picture->height != Display.height) {
-            ReleaseDC(Window, dc);
-            return;
-        }
+        if (!EvenRows || picture->width != Display.width || picture->height != Display.height) return;
         stride = picture->width + 1;
         for (int y = 0; y < picture->height; y++)
             std::memcpy(EvenRows + size_t(y) * size_t(stride), picture->pixels + size_t(y) * size_t(picture->pitch),
@@ -460,8 +482,16 @@ void Present(const ktDraw::Picture* picture) {
     StretchDIBits(dc, Display.place.x, Display.place.y, Display.place.width, Display.place.height, 0, 0,
                   picture->width, picture->height, rows, reinterpret_cast<const BITMAPINFO*>(&BitmapInfo),
                   DIB_RGB_COLORS, SRCCOPY);
+}
+
+void Present(const ktDraw::Picture* picture) {
+    if (!Window || !Display.open || !picture || !picture->pixels) return;
+    HDC dc = GetDC(Window);
+    if (!dc) return;
+    DrawPicture(dc, picture);
     ReleaseDC(Window, dc);
     GdiFlush();
+    Shown = picture;
     PaceToDisplay();
 }
 

@@ -49,6 +49,7 @@ inline Routing Route(UINT message, WPARAM wParam, int engineDestroying) {
         return {1, (wParam & 0xFFF0) != SC_SCREENSAVE};
     case WM_KEYDOWN: return {1, 1};
     case WM_SYSKEYDOWN: return {1, 0};     // Alt+F4 and F10 never reach the system
+    case WM_SYSCHAR: return {0, 0};        // nor Alt with a letter (no menu, no beep)
     case WM_RBUTTONDBLCLK: return {1, 0};
     case WM_CLOSE: return {1, 0};          // the engine shuts down and destroys the window
     case WM_DESTROY: return {!engineDestroying, 0};

@@ -33,6 +33,7 @@ TEST(Win32Layer, MessagesReachTheEngineAndTheDefaultProcessingAsTheWindowProcedu
         {WM_SYSCOMMAND, SC_CLOSE, 0, {1, 1}},           // the close request goes on to WM_CLOSE
         {WM_KEYDOWN, VK_ESCAPE, 0, {1, 1}},
         {WM_SYSKEYDOWN, VK_F4, 0, {1, 0}},              // Alt+F4 and F10 stop at the engine
+        {WM_SYSCHAR, 'x', 0, {0, 0}},
         {WM_RBUTTONDBLCLK, 0, 0, {1, 0}},
         {WM_CLOSE, 0, 0, {1, 0}},                       // the engine destroys the window itself
         {WM_DESTROY, 0, 0, {1, 0}},
