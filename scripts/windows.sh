@@ -39,8 +39,13 @@ build() {
   cmake --build "$out" -j2 --target "$@"
 }
 
-# One Wine server for all the runs of this script, stopped at its end.
+# One Wine server for all the runs of this script, stopped at its end. The
+# first run makes Wine's prefix (about ten seconds).
 start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Making Wine's prefix in $WINEPREFIX"
+    "$wine" wineboot -i >/dev/null 2>&1
+  fi
   /usr/lib/wine/wineserver -p
   trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 }
