@@ -18,7 +18,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# A release build optimises as the native default build does (-O2): at -O3
-# this compiler warns falsely inside its own string code (-Wrestrict).
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
