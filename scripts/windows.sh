@@ -36,7 +36,7 @@ build() {
   cmake --build --preset default --target data windows_icon
   # Optimised as the native default build is (-O2): at -O3 this compiler
   # warns falsely inside its own string code (-Wrestrict).
-  cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  cmake --no-warn-unused-cli -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DGRAZE_PLATFORM=win32 -DGRAZE_BENCH=OFF \
     -DGRAZE_DATA_FROM="$root/build/data" >/dev/null
   cmake --build "$out" -j2 --target "$@"
