@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in the release build, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer; then the release
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then the Windows
+# programs under Wine (the test suite and the scenarios); then the release
 # archives are made and smoke-tested (the Linux ones under Xvfb, the site by
-# the browser test in headless Chromium); then every fuzzer runs for
-# FUZZ_SECONDS (30 by default).
+# the browser test in headless Chromium, the Windows program under Wine);
+# then every fuzzer runs for FUZZ_SECONDS (30 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -13,6 +14,8 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "=== windows ==="
+scripts/windows.sh test
 scripts/release.sh
 scripts/release.sh test
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"

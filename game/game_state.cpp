@@ -2,9 +2,6 @@
 // where the stage data comes from, the reset for a new game, the decimal
 // helpers, the one random generator and the one way points are added to the
 // score.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -22,14 +19,9 @@ constexpr const char* WorkingStageCount = "./data/stageno.txt";
 constexpr int32_t FromWorkingFolder = 0;
 constexpr int32_t FromProgramFolder = 1;
 
-// Opened and closed without a FILE, so that asking costs no allocation in
-// the middle of a stage.
-bool WorkingFolderHasStageData() {
-    const int descriptor = ::open(WorkingStageCount, O_RDONLY);
-    if (descriptor < 0) return false;
-    ::close(descriptor);
-    return true;
-}
+// Asked without opening a stream, so that it costs no allocation in the
+// middle of a stage.
+bool WorkingFolderHasStageData() { return ktSystem::FileExists(WorkingStageCount); }
 
 // `FormatDecimal`'s result: eight digits and the terminating zero.
 char DecimalText[9] = {};

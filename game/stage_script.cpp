@@ -6,9 +6,6 @@
 // closed and left null until the next stage starts: it then reads nothing.
 // Every one of these files is found with StageDataPath (game_state.cpp); the
 // stage picture is the engine's, beside the program like every picture.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "game.h"
@@ -74,16 +71,12 @@ int FirstByteOfEntry(std::FILE*& file) {
 // At the end of its file a stream starts over from the first byte. A read
 // error ends the file the same way. The file is opened again by its name, as
 // it may have changed or gone meanwhile, but into the stream's own FILE and
-// buffer: the new descriptor takes the old one's place, so nothing is
-// allocated while a stage runs.
+// buffer, so nothing is allocated while a stage runs.
 void ReopenAtEnd(std::FILE*& file, const char* suffix) {
     if (!std::feof(file) && !std::ferror(file)) return;
     char name[32];
     const char* path = StreamPath(suffix, name);
-    const int descriptor = path ? ::open(path, O_RDONLY) : -1;
-    const bool reopened = descriptor >= 0 && ::dup2(descriptor, ::fileno(file)) >= 0;
-    if (descriptor >= 0) ::close(descriptor);
-    if (!reopened) {
+    if (!path || !ktSystem::ReopenFile(file, path)) {
         CloseStream(file);
         CannotOpenStream(path, name);
         return;

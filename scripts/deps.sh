@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build needs, if any is missing.
+# Installs the Debian packages that the build needs, if any is missing, and
+# those named as arguments (scripts/windows.sh names what it needs).
 set -euo pipefail
 need=(cmake g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libstb-dev libgtest-dev libbenchmark-dev xvfb
       # The release archives and their smoke tests (scripts/release.sh).
-      dpkg-dev desktop-file-utils xdotool imagemagick)
+      dpkg-dev desktop-file-utils xdotool imagemagick "$@")
 missing=()
 for p in "${need[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -4,6 +4,7 @@
 #   grazerunner-VERSION-linux-ARCH.tar.gz  the game to unpack anywhere and run
 #   grazerunner_VERSION_ARCH.deb           the Debian package
 #   grazerunner-VERSION-web.zip            the site for any static host
+#   grazerunner-VERSION-windows-x86_64.zip the Windows program with its data
 #
 #   scripts/release.sh        builds the game (the default preset, build/) and
 #                             writes every archive
@@ -12,7 +13,9 @@
 #                             working folder under Xvfb, the game must open its
 #                             window and draw the title picture, reach play with
 #                             Enter, Z, Z, and end with 0 on Escape; the site
-#                             unpacked is the one the browser test plays
+#                             unpacked is the one the browser test plays; the
+#                             Windows program unpacked is the one the Windows
+#                             smoke test plays under Wine
 #
 # GRAZE_KEEP_SCRATCH=1 keeps the scratch folders with the screenshots, as a
 # failure does.
@@ -24,7 +27,7 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 dist="$root/dist"
 build="$root/build"
-ARCHIVES=(linux debian web)
+ARCHIVES=(linux debian web windows)
 
 # A failure keeps the scratch folders (screenshots, the game's messages).
 keep=0
@@ -124,6 +127,34 @@ test_web() {
   (cd "$scratch" && cmake -E tar xf "$zip")
   [ -f "$scratch/grazerunner-$(version)-web/index.html" ] || fail "$zip: no index.html in its folder"
   GRAZE_WEB_SITE="$scratch/grazerunner-$(version)-web" scripts/web.sh test || fail "$zip: the browser test failed"
+}
+
+# ---- The Windows program ------------------------------------------------------------
+
+make_windows() {
+  rm -f "$dist"/grazerunner-*-windows-*.zip
+  scripts/windows.sh build
+  local stage="$build/packages/windows" name
+  name="grazerunner-$(version)-windows-x86_64"
+  rm -rf "$stage"
+  mkdir -p "$stage/$name"
+  cp "$root/build-windows/grazerunner.exe" "$root/README.md" "$stage/$name/"
+  cp -r "$root/build-windows/data" "$stage/$name/"
+  (cd "$stage" && cmake -E tar cf "$dist/$name.zip" --format=zip "$name")
+}
+
+# The Windows smoke test (scripts/windows.sh smoke) with the unpacked program
+# in place of the one it builds.
+test_windows() {
+  local zip top
+  zip="$(archive "$dist/grazerunner-$(version)-windows-*.zip")"
+  new_scratch
+  (cd "$scratch" && cmake -E tar xf "$zip")
+  top="$scratch/grazerunner-$(version)-windows-x86_64"
+  for file in grazerunner.exe README.md data/stageno.txt data/start.bmp data/music.wav; do
+    [ -e "$top/$file" ] || fail "$zip: no $file"
+  done
+  GRAZE_WINDOWS_GAME="$top" scripts/windows.sh smoke || fail "$zip: the Windows smoke test failed"
 }
 
 # ---- What every installed tree holds ------------------------------------------------

@@ -75,7 +75,8 @@ protected:
         testutil::WriteBytes(folder + "/" + name, bytes);
     }
     void WriteFile(const std::string& name, const std::string& text) { testutil::WriteText(folder + "/" + name, text); }
-    std::string ReadFile(const std::string& name) { return testutil::ReadText(folder + "/" + name); }
+    // The score log and the game's other text files, read as text.
+    std::string ReadFile(const std::string& name) { return testutil::ReadLines(folder + "/" + name); }
 
     // Writes data/<file> and loads it into a new image or sound slot.
     int LoadCodedPicture(const std::string& file, int width, int height) {

@@ -39,6 +39,9 @@ endif()
 if(EXISTS ${SCRIPT}.point)
   file(READ ${SCRIPT}.point want)
   file(READ ${WORK}/point.txt have)
+  # The log is a text file: where the system ends its lines with CR LF, so
+  # does the game.
+  string(REPLACE "\r\n" "\n" have "${have}")
   if(NOT have STREQUAL want)
     message(FATAL_ERROR "point.txt is\n${have}\nexpected\n${want}")
   endif()

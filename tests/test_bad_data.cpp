@@ -200,7 +200,7 @@ protected:
                 if (bytes) WriteFile("data/" + name, *bytes);
                 continue;
             }
-            fs::create_symlink(std::string(GRAZE_DATA_DIR) + "/" + name, target);
+            testutil::LinkFile(std::string(GRAZE_DATA_DIR) + "/" + name, target);
         }
     }
 
@@ -501,11 +501,11 @@ TEST_F(ScoreLogTest, EarlierLinesStayByteForByte) {
     for (const auto& game : games) {
         const std::string line = ShortGame(game.modeRow, game.characterRow);
         EXPECT_TRUE(std::regex_match(line, LogLine(LastStage, game.tag, game.mode))) << line;
-        const std::string log = ReadFile("point.txt");
+        const std::string log = testutil::ReadText(folder + "/point.txt");  // as bytes
         ASSERT_EQ(log.substr(0, expectedStart.size()), expectedStart);
         expectedStart = log;
     }
-    const std::string log = ReadFile("point.txt");
+    const std::string log = testutil::ReadText(folder + "/point.txt");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3 + 3);
 }
 
@@ -524,12 +524,12 @@ protected:
         fs::remove(folder + "/data");
         fs::create_directory(program / "data");
         for (const std::string& name : DataFileNames())
-            fs::create_symlink(std::string(GRAZE_DATA_DIR) + "/" + name, program / ("data/" + name));
+            testutil::LinkFile(std::string(GRAZE_DATA_DIR) + "/" + name, program / ("data/" + name));
         ktScript::State.basePath = program.path() + "/";
         ktScript::State.userDataFolder = player / "share/grazerunner";
     }
 
-    std::string PlayersLog() { return testutil::ReadText(player / "share/grazerunner/point.txt"); }
+    std::string PlayersLog() { return testutil::ReadLines(player / "share/grazerunner/point.txt"); }
 };
 
 TEST_F(FoldersTest, ScratchWorkingFolderPlaysTheProgramFoldersStagesAndKeepsTheLog) {
@@ -576,6 +576,9 @@ TEST_F(FoldersTest, WorkingFolderThatTakesNoLogSendsTheLineToThePlayersFolder) {
     std::string playersLog;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+#ifdef _WIN32
+        if (c.working == "/proc") continue;  // a folder that only Linux has
+#endif
         fs::current_path(c.working);
         ktScript::State.userDataFolder = c.playersData;
         ASSERT_NO_FATAL_FAILURE(MenusIntoPlay(0, 2));

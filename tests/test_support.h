@@ -34,6 +34,12 @@ inline std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+// A text file that the game writes (the score log), read as text: lines end
+// in "\n" whatever line end the system writes.
+inline std::string ReadLines(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // A fresh, empty folder in the system's temporary folder. The process id is
 // part of its name, so test programs of several build folders can run at once.
@@ -43,6 +49,17 @@ inline std::string FreshFolder(const std::string& name) {
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
     return path.string();
+}
+
+// Makes `to` name the file `from` without copying it where the system can (a
+// symbolic link, else a hard link), else as a copy.
+inline void LinkFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code failed;
+    std::filesystem::create_symlink(from, to, failed);
+    if (!failed) return;
+    std::filesystem::create_hard_link(from, to, failed);
+    if (!failed) return;
+    std::filesystem::copy_file(from, to);
 }
 
 // "Suite-Name" of the running test, for folder names.

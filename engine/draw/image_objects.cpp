@@ -42,8 +42,10 @@ int FillSlot(ImageObject& slot, const char* name) {
 }
 
 void CopyName(ImageObject& slot, const char* name) {
-    std::strncpy(slot.name, name, sizeof slot.name - 1);
-    slot.name[sizeof slot.name - 1] = 0;
+    size_t length = std::strlen(name);
+    if (length > sizeof slot.name - 1) length = sizeof slot.name - 1;
+    std::memcpy(slot.name, name, length);
+    slot.name[length] = 0;
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 // inside it. Every length in the file is checked against the bytes that are
 // really there before anything is read or allocated, so a damaged or hostile
 // file is refused instead of read past its end.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -33,7 +31,8 @@ int ReadAt(const WaveSource& source, uint64_t offset, void* to, uint64_t size) {
         std::memcpy(to, source.bytes + offset, size_t(size));
         return 1;
     }
-    if (fseeko(source.file, off_t(offset), SEEK_SET) != 0) return 0;
+    // Offsets stay within the length that ftell gave, so they fit a long.
+    if (std::fseek(source.file, long(offset), SEEK_SET) != 0) return 0;
     return std::fread(to, 1, size_t(size), source.file) == size_t(size);
 }
 
@@ -127,12 +126,16 @@ int ReadWave(const char* path, WaveData* out) {
     if (!path) return 0;
     FILE* file = ktSystem::OpenFile(path, "rb");
     if (!file) return 0;
-    // Only a plain file has a length to trust (a folder or a device has not).
+    // The length is where a seek to the end lands. Whatever cannot seek
+    // (a pipe) is refused; a folder or a device that claims a length gives
+    // no bytes when read, so every read of it fails and it is refused too.
     int ok = 0;
-    struct stat info;
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0) {
-        WaveSource source{file, nullptr, uint64_t(info.st_size)};
-        ok = ReadWaveFrom(source, out);
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long length = std::ftell(file);
+        if (length >= 0) {
+            WaveSource source{file, nullptr, uint64_t(length)};
+            ok = ReadWaveFrom(source, out);
+        }
     }
     std::fclose(file);
     return ok;

@@ -59,7 +59,10 @@ const char* GetProgramFolder() {
 }
 
 std::FILE* OpenFile(const char* path, const char* mode) { return Sys.OpenFile(path, mode); }
+int FileExists(const char* path) { return Sys.FileExists(path); }
 const char* GetUserDataFolder() { return Sys.UserDataFolder ? Sys.UserDataFolder() : nullptr; }
+
+int ReopenFile(std::FILE* file, const char* path) { return Sys.ReopenFile(file, path); }
 
 void SetIme(int enable) { Sys.SetIme(enable); }
 

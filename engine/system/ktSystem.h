@@ -72,6 +72,11 @@ std::FILE* OpenFile(const char* path, const char* mode);
 // The player's own data folder, ending in '/' (made when it was not there),
 // or null when the machine has none.
 const char* GetUserDataFolder();
+// Opens the file at `path` again into the same stream, from its start,
+// without allocating; 1 ok, 0 when it cannot.
+int ReopenFile(std::FILE* file, const char* path);
+// Whether a file is there (path in UTF-8), without opening a stream.
+int FileExists(const char* path);
 void SetIme(int enable);
 
 // ---- Window procedure, focus and shutdown -------------------------------

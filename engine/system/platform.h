@@ -6,7 +6,9 @@
 //   - the scripted layer (sys_script.cpp): a scripted clock, scripted keys and
 //     pads, recorded error boxes and sound calls, frames kept in memory;
 //   - the browser layer (sys_web.cpp): the page's canvas, keyboard, pads and
-//     audio output, the data folder packed into the site.
+//     audio output, the data folder packed into the site;
+//   - the Windows layer (sys_win32.cpp): the window, keys, pads, sound and
+//     files through the system's own calls (USER32, GDI, WINMM).
 // Nothing above this table names a platform, so the same engine and game
 // run in a window, headless in the tests and in the simulator.
 #pragma once
@@ -152,6 +154,13 @@ struct Platform {
     // browser's, which draws between turns) calls `turn` from that loop,
     // one turn per picture it draws, and does not return.
     int (*RunLoop)(LoopTurn turn);
+    // Opens the file at `path` (UTF-8) again for reading, from its start, in
+    // place of the file a stream reads: the same FILE and buffer, nothing
+    // allocated. 1 ok; 0 when it cannot (the stream then reads on as it was).
+    int (*ReopenFile)(std::FILE* file, const char* path);
+    // Whether a file is there at `path` (UTF-8), asked without opening a
+    // stream (nothing allocated): 1 yes, 0 no.
+    int (*FileExists)(const char* path);
 };
 
 // The layer in use: each program links one layer, whose file defines it.

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "ktDraw.h"
+#include "reopen_descriptor.h"
 
 namespace ktScript {
 
@@ -127,6 +128,7 @@ constexpr ktPlatform::Platform ScriptedPlatform = {
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
     SoundCall,        BasePath,      OpenFile,       UserDataFolder, RunLoop,
+    ktPlatform::ReopenByDescriptor, ktPlatform::FileExistsByDescriptor,
 };
 
 }  // namespace

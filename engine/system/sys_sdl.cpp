@@ -13,6 +13,7 @@
 #include "ktDraw.h"
 #include "ktSystem.h"
 #include "platform.h"
+#include "reopen_descriptor.h"
 
 namespace ktPlatform {
 
@@ -425,6 +426,7 @@ constexpr Platform SdlPlatform = {
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
     nullptr,          BasePath,      OpenFile,       UserDataFolder, RunLoop,
+    ReopenByDescriptor, FileExistsByDescriptor,
 };
 
 }  // namespace

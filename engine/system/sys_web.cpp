@@ -19,6 +19,7 @@
 
 #include "ktDraw.h"
 #include "platform.h"
+#include "reopen_descriptor.h"
 
 // ---- The page's side --------------------------------------------------------
 
@@ -371,6 +372,7 @@ constexpr Platform WebPlatform = {
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
     nullptr,          BasePath,       OpenFile,          UserDataFolder,   RunLoop,
+    ReopenByDescriptor, FileExistsByDescriptor,
 };
 
 }  // namespace

@@ -17,9 +17,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The built data folder sits beside the program.
+    // Where the system cannot say (no /proc), the path the program was
+    // started by tells.
     std::error_code ec;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::string root = ec ? std::string(".") : self.parent_path().string();
+    if (ec) self = std::filesystem::absolute(argv[0], ec);
+    std::string root = ec || self.parent_path().empty() ? std::string(".") : self.parent_path().string();
     if (arg == "-") return sim::RunScript(std::cin, "-", root, std::cout, std::cerr);
     std::ifstream in(arg);
     if (!in) {
