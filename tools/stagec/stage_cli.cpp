@@ -181,7 +181,7 @@ int Codes() {
             const char* name = CodeName(static_cast<CodeFamily>(f), code);
             if (name) {
                 std::printf("  %3d  %-26s %s\n", code, name,
-                            CodeDescription(static_cast<CodeFamily>(f), code));
+                            CodeDescription(static_cast<CodeFamily>(f), code).c_str());
             }
         }
     }

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "pattern_tables.h"
 #include "stagec.h"
 
 namespace stagec {
@@ -407,7 +408,7 @@ namespace {
 
 std::string ShotCodeText(int code) {
     if (code == 0) return "none";
-    const char* name = CodeName(code < 50 ? FamilyDepth : FamilyFlat, code);
+    const char* name = CodeName(code < DepthPatternCount ? FamilyDepth : FamilyFlat, code);
     return name ? name : std::to_string(code);
 }
 
