@@ -43,6 +43,20 @@ protected:
         return {BossVX, BossVY};
     }
     static size_t Plays() { return ktScript::State.sounds.size(); }
+    // Fires `code` and checks each of its `shots` shots, in order, against
+    // `expected(i)`, which takes that shot's random draws as the game does.
+    template <typename Expected>
+    static void ExpectDepth(int32_t code, int shots, Expected expected) {
+        const int first = DepthShotCursor + 1;
+        FireDepthPattern(code);
+        for (int i = 0; i < shots; i++) EXPECT_EQ(DepthShot[first + i], expected(i)) << "code " << code << ", shot " << i;
+    }
+    template <typename Expected>
+    static void ExpectFlat(int32_t code, int shots, Expected expected) {
+        const int first = FlatShotCursor + 1;
+        FireFlatPattern(code);
+        for (int i = 0; i < shots; i++) EXPECT_EQ(V(first + i), expected(i)) << "code " << code << ", shot " << i;
+    }
 };
 
 // Every ring cursor adds 1 and starts again at 0 before the table's last
@@ -93,12 +107,11 @@ TEST_F(PatternTest, DepthAimsAtThePlayer) {
     GameRandom = 4242, PlayerX = 100.75f, PlayerY = 33.25f;
     Draws d{GameRandom};
     for (const auto& [code, f, vz, z] : {std::tuple{1, 0.5, 50, 100.0f}, {3, 1.0, 100, 100.0f}, {40, 0.1, 10, 30.0f},
-                                         {41, 0.16, 16, 30.0f}, {42, 0.22, 22, 30.0f}}) {
-        const int32_t x = d.Field(), y = d.Field();
-        FireDepthPattern(code);
-        EXPECT_EQ(DepthShot[DepthShotCursor], (DepthShotEntry{float(x), float(y), z, Trunc((100.75 - x) * f),
-                                                              Trunc((33.25 - y) * f), vz, d.R(5), 1})) << code;
-    }
+                                         {41, 0.16, 16, 30.0f}, {42, 0.22, 22, 30.0f}})
+        ExpectDepth(code, 1, [&](int) {
+            const int32_t x = d.Field(), y = d.Field();
+            return DepthShotEntry{float(x), float(y), z, Trunc((100.75 - x) * f), Trunc((33.25 - y) * f), vz, d.R(5), 1};
+        });
     EXPECT_EQ(GameRandom, d.state);
 }
 
@@ -107,69 +120,53 @@ TEST_F(PatternTest, DepthStartsAndTargetsDrawInOrder) {
     Draws d{GameRandom};
     // Code 5: the shared start x then y, then per shot target x, y and kind.
     const int32_t sx = d.Field(), sy = d.Field();
-    FireDepthPattern(5);
-    for (int i = 0; i < 5; i++) {
+    ExpectDepth(5, 5, [&](int) {
         const int32_t tx = d.Field(), ty = d.Field();
-        EXPECT_EQ(DepthShot[1 + i], (DepthShotEntry{float(sx), float(sy), 100, Trunc((tx - sx) * 0.75),
-                                                    Trunc((ty - sy) * 0.75), 75, d.R(5), 1})) << i;
-    }
+        return DepthShotEntry{float(sx), float(sy), 100, Trunc((tx - sx) * 0.75), Trunc((ty - sy) * 0.75), 75, d.R(5), 1};
+    });
     // Code 12: one shot from the centre to a random point at 1.5.
-    const int32_t tx = d.Field(), ty = d.Field();
-    FireDepthPattern(12);
-    EXPECT_EQ(DepthShot[6],
-              (DepthShotEntry{120, 120, 100, Trunc((tx - 120) * 1.5), Trunc((ty - 120) * 1.5), 150, d.R(5), 1}));
+    ExpectDepth(12, 1, [&](int) {
+        const int32_t tx = d.Field(), ty = d.Field();
+        return DepthShotEntry{120, 120, 100, Trunc((tx - 120) * 1.5), Trunc((ty - 120) * 1.5), 150, d.R(5), 1};
+    });
     // Codes 7 to 9: five straight shots, each from its own start.
-    for (const auto& [code, vz] : {std::pair{7, 50}, {8, 90}, {9, 130}}) {
-        FireDepthPattern(code);
-        for (int i = 4; i >= 0; i--) {
+    for (const auto& [code, vz] : {std::pair{7, 50}, {8, 90}, {9, 130}})
+        ExpectDepth(code, 5, [&, vz = vz](int) {
             const int32_t x = d.Field(), y = d.Field();
-            EXPECT_EQ(DepthShot[DepthShotCursor - i], (DepthShotEntry{float(x), float(y), 100, 0, 0, vz, d.R(5), 1}))
-                << code;
-        }
-    }
+            return DepthShotEntry{float(x), float(y), 100, 0, 0, vz, d.R(5), 1};
+        });
     EXPECT_EQ(GameRandom, d.state);
 }
 
 TEST_F(PatternTest, DepthCrossAndJitterAimAroundThePlayer) {
     PlayerX = 60.5f, PlayerY = 180.0f, GameRandom = 55;
     Draws d{GameRandom};
-    FireDepthPattern(14);
     const int dx[] = {0, -40, 40, 0, 0}, dy[] = {0, 0, 0, -40, 40};
-    for (int i = 0; i < 5; i++) {
+    ExpectDepth(14, 5, [&](int i) {
         const int32_t x = d.Field(), y = d.Field();
-        EXPECT_EQ(DepthShot[1 + i], (DepthShotEntry{float(x), float(y), 100, Trunc(60.5 + dx[i] - x),
-                                                    Trunc(180.0 + dy[i] - y), 100, d.R(5), 1})) << i;
-    }
+        return DepthShotEntry{float(x), float(y), 100, Trunc(60.5 + dx[i] - x), Trunc(180.0 + dy[i] - y), 100, d.R(5), 1};
+    });
     // Code 38: start x, y, then the target's offsets x, y, then kind.
-    FireDepthPattern(38);
-    for (int i = 0; i < 3; i++) {
-        const int32_t x = d.Field(), y = d.Field();
-        const int32_t ox = d.R(100) - 50, oy = d.R(100) - 50;
-        EXPECT_EQ(DepthShot[6 + i], (DepthShotEntry{float(x), float(y), 100, Trunc((60.5 + ox - x) * 0.9),
-                                                    Trunc((180.0 + oy - y) * 0.9), 90, d.R(5), 1})) << i;
-    }
+    ExpectDepth(38, 3, [&](int) {
+        const int32_t x = d.Field(), y = d.Field(), ox = d.R(100) - 50, oy = d.R(100) - 50;
+        return DepthShotEntry{float(x), float(y), 100, Trunc((60.5 + ox - x) * 0.9), Trunc((180.0 + oy - y) * 0.9), 90, d.R(5), 1};
+    });
     EXPECT_EQ(GameRandom, d.state);
 }
 
 TEST_F(PatternTest, DepthColumnAndRowStandAtBAndDriftTowardA) {
     // A first, then B = 229 (R(220) = 219).
-    const uint32_t seed = FindSeed([](Draws& d) {
-        d.R(220);
-        return d.R(220) == 219;
-    });
+    const uint32_t seed = FindSeed([](Draws& d) { return d.R(220) >= 0 && d.R(220) == 219; });
     for (int32_t code : {16, 19}) {
         GameRandom = seed, DepthShotCursor = 0;
         Draws d{seed};
-        const int32_t a = d.Field();
+        const int32_t a = d.Field(), drift = Trunc((a - 229) * 0.5);
         d.Field();
-        FireDepthPattern(code);
-        const int32_t drift = Trunc((a - 229) * 0.5);
-        for (int i = 0; i < 12; i++) {
+        ExpectDepth(code, 12, [&](int i) {
             const float along = float(10 + 20 * i);
-            EXPECT_EQ(DepthShot[1 + i], (code == 16 ? DepthShotEntry{229, along, 100, drift, 0, 50, d.R(5), 1}
-                                                    : DepthShotEntry{along, 229, 100, 0, drift, 50, d.R(5), 1}))
-                << code << " " << i;
-        }
+            return code == 16 ? DepthShotEntry{229, along, 100, drift, 0, 50, d.R(5), 1}
+                              : DepthShotEntry{along, 229, 100, 0, drift, 50, d.R(5), 1};
+        });
         EXPECT_EQ(GameRandom, d.state);
     }
 }
@@ -178,57 +175,44 @@ TEST_F(PatternTest, DepthSpraysTurnWithTheStageClock) {
     // Code 23 at T = 0: sin 0 = 0, and y is scaled by 0.5, not 0.75.
     GameRandom = 8;
     Draws d{GameRandom};
-    d.R(170);
-    const int32_t ry = d.R(170);
-    FireDepthPattern(23);
-    EXPECT_EQ(DepthShot[1], (DepthShotEntry{120, 120, 100, 0, Trunc(ry * 0.5), 75, d.R(5), 1}));
-    // The angle is T, 2 T or -T; the 0.75 rows keep fy = 0.5.
+    ExpectDepth(23, 1, [&](int) {
+        d.R(170);
+        return DepthShotEntry{120, 120, 100, 0, Trunc(d.R(170) * 0.5), 75, d.R(5), 1};
+    });
+    // The angle is T, 2 T or -T; the 0.75 rows keep fy = 0.5; code 32 fires
+    // four shots at 0.78 i + 2 T.
     StageTime = 0.7f;
     const double t = double(0.7f);
-    for (const auto& [code, angle, fx, fy] : {std::tuple{22, t, 0.5, 0.5}, {23, t, 0.75, 0.5}, {24, t, 1.0, 1.0},
-                                              {26, 2 * t, 0.75, 0.5}, {27, 2 * t, 1.0, 1.0}, {29, -t, 0.75, 0.5}}) {
-        const int32_t rx = d.R(170), ry2 = d.R(170);
-        FireDepthPattern(code);
-        const DepthShotEntry& shot = DepthShot[DepthShotCursor];
-        EXPECT_EQ(std::tuple(shot.vx, shot.vy, shot.kind),
-                  std::tuple(Trunc(rx * std::sin(angle) * fx), Trunc(ry2 * std::cos(angle) * fy), d.R(5)))
-            << code;
-    }
-    // Code 32: four shots at 0.78 i + 2 T, both factors 0.75.
-    const int32_t first = DepthShotCursor + 1;
-    FireDepthPattern(32);
-    for (int i = 0; i < 4; i++) {
-        const double a = 0.78 * i + 2 * t;
-        const int32_t sx = d.R(170), sy = d.R(170);
-        EXPECT_EQ(DepthShot[first + i], (DepthShotEntry{120, 120, 100, Trunc(sx * std::sin(a) * 0.75),
-                                                        Trunc(sy * std::cos(a) * 0.75), 75, d.R(5), 1})) << i;
-    }
+    for (const auto& [code, shots, angle, fx, fy, vz] :
+         {std::tuple{22, 1, t, 0.5, 0.5, 50}, {23, 1, t, 0.75, 0.5, 75}, {24, 1, t, 1.0, 1.0, 100},
+          {26, 1, 2 * t, 0.75, 0.5, 75}, {27, 1, 2 * t, 1.0, 1.0, 100}, {29, 1, -t, 0.75, 0.5, 75}, {32, 4, 2 * t, 0.75, 0.75, 75}})
+        ExpectDepth(code, shots, [&, angle = angle, fx = fx, fy = fy, vz = vz](int i) {
+            const double a = 0.78 * (shots > 1 ? i : 0) + angle;
+            const int32_t sx = d.R(170), sy = d.R(170);
+            return DepthShotEntry{120, 120, 100, Trunc(sx * std::sin(a) * fx), Trunc(sy * std::cos(a) * fy), vz, d.R(5), 1};
+        });
     EXPECT_EQ(GameRandom, d.state);
 }
 
 TEST_F(PatternTest, DepthGridsAndCirclesFromTheCentre) {
     GameRandom = 1234;
     Draws d{GameRandom};
+    // Columns outer, rows inner, 30 apart from a random corner.
     const int32_t u = d.R(220) - 30, v = d.R(220) - 30;
-    FireDepthPattern(35);  // columns outer, rows inner
-    for (int i = 0; i < 3; i++)
-        for (int j = 0; j < 3; j++)
-            EXPECT_EQ(DepthShot[1 + 3 * i + j], (DepthShotEntry{120, 120, 100, Trunc((u + 30 * i - 120) * 0.75),
-                                                                Trunc((v + 30 * j - 120) * 0.75), 75, d.R(5), 1}));
+    ExpectDepth(35, 9, [&](int i) {
+        return DepthShotEntry{120, 120, 100, Trunc((u + 30 * (i / 3) - 120) * 0.75), Trunc((v + 30 * (i % 3) - 120) * 0.75), 75, d.R(5), 1};
+    });
     const int32_t u4 = d.R(160) - 10, v4 = d.R(160) - 10;
-    FireDepthPattern(45);
-    for (int i = 0; i < 4; i++)
-        for (int j = 0; j < 4; j++)
-            EXPECT_EQ(DepthShot[10 + 4 * i + j],
-                      (DepthShotEntry{120, 120, 100, u4 + 30 * i - 120, v4 + 30 * j - 120, 100, d.R(5), 1}));
+    ExpectDepth(45, 16, [&](int i) {
+        return DepthShotEntry{120, 120, 100, u4 + 30 * (i / 4) - 120, v4 + 30 * (i % 4) - 120, 100, d.R(5), 1};
+    });
     // Code 47: around the player at 40 pixels, a = 0.55 i + 2 T.
     PlayerX = 200.0f, PlayerY = 30.0f, StageTime = 1.25f;
-    FireDepthPattern(47);
-    for (int i = 0; i < 5; i++) {
+    ExpectDepth(47, 5, [&](int i) {
         const double a = 0.55 * i + 2 * 1.25;
-        EXPECT_EQ(DepthShot[26 + i], (DepthShotEntry{120, 120, 100, Trunc((200.0 + 40 * std::sin(a) - 120) * 0.75),
-                                                     Trunc((30.0 + 40 * std::cos(a) - 120) * 0.75), 75, d.R(5), 1}));
-    }
+        return DepthShotEntry{120, 120, 100, Trunc((200.0 + 40 * std::sin(a) - 120) * 0.75),
+                              Trunc((30.0 + 40 * std::cos(a) - 120) * 0.75), 75, d.R(5), 1};
+    });
     EXPECT_EQ(GameRandom, d.state);
 }
 
@@ -243,14 +227,10 @@ TEST_F(PatternTest, FlatAimsFansAndLinesStartAtTheBoss) {
     }
     EXPECT_EQ(GameRandom, d.state);
     // Fans offset vx alone; lines speed up from one step.
-    FireFlatPattern(56);
-    for (int i = 0; i < 5; i++) EXPECT_EQ(V(4 + i), Velocity(30 * (i - 2), 60));
-    FireFlatPattern(79);
-    for (int i = 0; i < 7; i++) EXPECT_EQ(V(9 + i), Velocity(30 * i - 90, 150));
-    for (const auto& [code, step] : {std::pair{62, 15}, {63, 23}, {64, 30}}) {
-        FireFlatPattern(code);
-        for (int i = 1; i <= 7; i++) EXPECT_EQ(V(FlatShotCursor - 7 + i), Velocity(0, step * i)) << code << " " << i;
-    }
+    ExpectFlat(56, 5, [](int i) { return Velocity(30 * (i - 2), 60); });
+    ExpectFlat(79, 7, [](int i) { return Velocity(30 * i - 90, 150); });
+    for (const auto& [code, step] : {std::pair{62, 15}, {63, 23}, {64, 30}})
+        ExpectFlat(code, 7, [step = step](int i) { return Velocity(0, step * (i + 1)); });
     // On a slant: 30 across and 40 down is 50 away; speed 60 gives (36, 48).
     BossX = BossY = 30.0f, PlayerX = 60.0f, PlayerY = 70.0f;
     FireFlatPattern(50);
@@ -315,25 +295,14 @@ TEST_F(PatternTest, FlatDirectionsFollowTheStageClock) {
     FireFlatPattern(76);  // b = 4 T = 1
     EXPECT_EQ(std::tuple(V(9), V(10), V(11), V(12)),
               std::tuple(Along(1.0, 180), Along(1.0, -180), Along(1.0 + 1.57, 180), Along(1.0 - 1.57, 180)));
-    // Spins at 0.1 i + 5 T and 0.1 i + 10 T.
-    for (const auto& [code, scale] : {std::pair{84, 5.0}, {87, 10.0}}) {
-        const int32_t first = FlatShotCursor + 1;
-        FireFlatPattern(code);
-        for (int i = 0; i < 5; i++) EXPECT_EQ(V(first + i), Along(0.1 * i + scale * 0.25, 120)) << code << " " << i;
-    }
-    // Columns fall ever faster; rings step by plain decimals, so the 16-shot
-    // ring closes past a full turn.
-    for (int k = 0; k < 3; k++) {
-        FireFlatPattern(89 + k);
-        for (int i = 0; i < 10; i++)
-            EXPECT_EQ(V(FlatShotCursor - 9 + i), Velocity(0, (60 + 20 * k) + (6 + 2 * k) * i)) << k << " " << i;
-    }
+    // Spins at 0.1 i + 5 T and 0.1 i + 10 T; columns fall ever faster.
+    for (const auto& [code, scale] : {std::pair{84, 5.0}, {87, 10.0}})
+        ExpectFlat(code, 5, [scale = scale](int i) { return Along(0.1 * i + scale * 0.25, 120); });
+    for (int k = 0; k < 3; k++) ExpectFlat(89 + k, 10, [k](int i) { return Velocity(0, (60 + 20 * k) + (6 + 2 * k) * i); });
+    // Rings step by plain decimals, so the 16-shot ring closes past a full turn.
     StageTime = 0.3f;
-    for (const auto& [code, shots, step, speed] : {std::tuple{92, 8, 0.785, 90}, {95, 16, 0.393, 180}}) {
-        const int32_t first = FlatShotCursor + 1;
-        FireFlatPattern(code);
-        for (int i = 0; i < shots; i++) EXPECT_EQ(V(first + i), Along(step * i + double(0.3f), speed)) << code << " " << i;
-    }
+    for (const auto& [code, shots, step, speed] : {std::tuple{92, 8, 0.785, 90}, {95, 16, 0.393, 180}})
+        ExpectFlat(code, shots, [step = step, speed = speed](int i) { return Along(step * i + double(0.3f), speed); });
 }
 
 TEST_F(PatternTest, FlatTableActionsTouchOnlyActiveShotsSilently) {

@@ -66,9 +66,11 @@ protected:
     }
 };
 
+// Stage 10: its files are named without leading zeros.
 TEST_F(StageTest, StartStageSetsUpTheStageAndLeavesTheGameAlone) {
-    WriteStage(1, Bytes{0, 0, 0}, Bytes{0, 0});
-    StageNo = 1, HitTimer = 3.5f, BossX = 10.0f, BossY = 11.0f, BossPose = 3, BossVX = 100, BossVY = -200;
+    WriteFile("data/bshp.dat", Bytes{1, 9, 9, 9, 9, 9, 9, 9, 9, 9, 2});
+    WriteStage(10, Bytes{0, 0, 0}, Bytes{0, 0});
+    StageNo = 10, HitTimer = 3.5f, BossX = 10.0f, BossY = 11.0f, BossPose = 3, BossVX = 100, BossVY = -200;
     ReverseCooldown = 2.5f, Lives = 1, PlayerX = 30.0f, PlayerY = 40.0f, ShotTimer = 0.5f, PlayerFrame = 2;
     ReverseStock = 0, StageTime = 12.0f, DepthShotCursor = 9, FlatShotCursor = 8, PlayerShotCursor = 7;
     BurstCursor = 6, SideScroll = 100.0f, CenterScroll = 50.0f, Bombs = 3, BombTimer = 20.0f;
@@ -85,7 +87,7 @@ TEST_F(StageTest, StartStageSetsUpTheStageAndLeavesTheGameAlone) {
     EXPECT_EQ(std::tuple(ActiveIn(DepthShot), ActiveIn(FlatShot), Script1Delay, Script2Delay), std::tuple(0, 0, 3.0f, 3.0f));
     EXPECT_EQ(std::tuple(DepthShotCursor, FlatShotCursor, PlayerShotCursor, BurstCursor), std::tuple(0, 0, 0, 0));
     EXPECT_TRUE(Script1File && Script2File);
-    EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage1.bmp");
+    EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage10.bmp");
     EXPECT_EQ(ktScript::State.sounds, (Calls{"stop ./data/music.wav", "loop ./data/music.wav"}));
     // Shots and bursts in flight, points and the combo carry over.
     EXPECT_EQ(std::tuple(PlayerShot[4].active, Burst[6].active, Score, Combo, MaxCombo), std::tuple(1, 1, 1234u, 55, 66));
@@ -115,17 +117,6 @@ TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
     const std::string message = Messages([] { StartStage(); });
     EXPECT_EQ(BossHp, -250);
     EXPECT_NE(message.find("bshp.dat"), std::string::npos) << message;
-}
-
-TEST_F(StageTest, StageFilesAreNamedWithoutLeadingZeros) {
-    WriteFile("data/bshp.dat", Bytes(11, 2));
-    WriteStage(10, Bytes{13, 0, 20}, Bytes{5, 20});
-    StageNo = 10;
-    StartAndWait();
-    EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage10.bmp");
-    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 1, 0));
-    Script2Frame(0.01f);
-    EXPECT_EQ(BossVY, 100);
 }
 
 TEST_F(StageTest, FirstStreamReadsOneEntryPerFrameAndKeepsTheRemainder) {
@@ -172,14 +163,6 @@ TEST_F(StageTest, StreamsStartOverAfterAnEndOfFilePassReadingMinusOneForMissingB
     EXPECT_NEAR(Script2Delay, -0.2f - 0.05f, 1e-5);
     Script2Frame(0.01f);
     EXPECT_EQ(BossVY, 100);
-    WriteStage(0, Bytes{}, Bytes{9, 20});
-    StartAndWait();
-    Script2Frame(0.5f);
-    BossVX = 42;
-    Script2Frame(0.75f);  // SteerBoss(-1) changes nothing
-    EXPECT_EQ(BossVX, 42);
-    Script2Frame(0.01f);
-    EXPECT_EQ(BossVX, -100);
 }
 
 TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
