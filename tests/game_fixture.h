@@ -98,6 +98,18 @@ protected:
                 std::filesystem::create_symlink(entry.path(), folder + "/data/" + entry.path().filename().string());
     }
 
+    // A fresh machine and game over the real data, as a new run of the
+    // program would find them; `except` is left out of the data folder.
+    void StartAfresh(const std::string& except = "") {
+        ktScript::UseScriptedPlatform();
+        ktSystem::ResetForTests();
+        ZeroGameState();
+        std::filesystem::remove_all(folder + "/data");
+        std::filesystem::create_directories(folder + "/data");
+        ktScript::State.basePath = folder + "/";
+        LinkRealData(except);
+    }
+
     // The real data folder and the whole resource set, as at start-up; the
     // boxes and sound calls of loading are forgotten.
     void LoadRealResources() {

@@ -132,19 +132,4 @@ TEST_F(EnemyShotsTest, BossBouncesOffTheSquareAndShowsOnePictureForTwoPoses) {
     EXPECT_EQ(std::tuple(Stage(130, 20), Stage(189, 79)), std::tuple(Spot{120, 120}, Spot{179, 179}));
 }
 
-TEST_F(EnemyShotsTest, BurstLastsFourFrames) {
-    Burst[1] = {5, 5, 1, 3};
-    SpawnBurst(100, 50);  // overwrites slot 1, whatever it held
-    EXPECT_EQ(BurstCursor, 1);
-    for (int f = 0; f < 4; f++) {
-        ktDraw::ClearScreen();
-        UpdateBursts();
-        EXPECT_EQ(std::tuple(Sheet(100, 50), Sheet(119, 69), Burst[1].active),
-                  std::tuple(Spot{20 * f, 160}, Spot{20 * f + 19, 179}, f < 3 ? 1 : 0)) << f;
-    }
-    ktDraw::ClearScreen();
-    UpdateBursts();
-    EXPECT_EQ(Sheet(100, 50), Black);
-}
-
 }  // namespace

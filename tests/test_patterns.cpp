@@ -340,50 +340,19 @@ TEST_F(PatternTest, FlatTableActionsTouchOnlyActiveShotsSilently) {
 
 // ---- Boss steering -----------------------------------------------------------------
 
-TEST_F(PatternTest, SteeringSetsOrHomesTheVelocityAndOtherCodesChangeNothing) {
+// Boss steering moves the boss through the estimate's stages
+// (test_stagec.cpp); here, the codes that steer nothing, and homing on a
+// fixed point in k seconds, truncated toward zero.
+TEST_F(PatternTest, SteeringHomesOnFixedPointsAndOtherCodesChangeNothing) {
     BossVX = 77, BossVY = -33, BossPose = 2, GameRandom = 99;
     for (int32_t code : {-1, 50, 51, 100, 255, 256, INT_MIN, INT_MAX}) SteerBoss(code);
-    EXPECT_EQ(Velocity(BossVX, BossVY), Velocity(77, -33));
-    // A velocity never moves the boss, draws a number, turns the pose or sounds.
-    EXPECT_EQ(Steered(23), Velocity(300, 300));
-    EXPECT_EQ(Steered(0), Velocity(0, 0));
-    EXPECT_EQ(std::tuple(BossX, BossY, GameRandom, BossPose, Plays()), std::tuple(120.0f, 50.0f, 99u, 2, size_t(0)));
-    // Homing on a fixed point in k seconds truncates toward zero.
+    EXPECT_EQ(std::tuple(BossX, BossY, BossVX, BossVY, GameRandom, BossPose, Plays()), std::tuple(120.0f, 50.0f, 77, -33, 99u, 2, size_t(0)));
     BossX = 121.0f;
-    EXPECT_EQ(Steered(34), Velocity(0, -10));  // (120 - 121) / 2 = -0.5
-    EXPECT_EQ(Steered(33), Velocity(-1, -20));
+    EXPECT_EQ(std::tuple(Steered(34), Steered(33)), std::tuple(Velocity(0, -10), Velocity(-1, -20)));  // (120 - 121) / 2 = -0.5
     BossX = 100.5f, BossY = 99.25f;
     for (const auto& [code, tx, ty, k] : {std::tuple{35, 120, 210, 1}, {36, 120, 210, 2}, {37, 30, 120, 1},
                                           {40, 210, 120, 2}, {41, 120, 120, 1}, {42, 120, 120, 2}})
         EXPECT_EQ(Steered(code), Velocity(Trunc((tx - 100.5) / k), Trunc((ty - 99.25) / k))) << code;
-    EXPECT_EQ(Steered(42), Velocity(9, 10));  // 9.75 and 10.375
-    // Homing on the player.
-    BossX = 120.0f, BossY = 50.0f, PlayerX = 35.0f, PlayerY = 201.0f;
-    EXPECT_EQ(Steered(48), Velocity(-85, 151));
-    EXPECT_EQ(Steered(49), Velocity(-42, 75));  // -42.5 and 75.5
-    EXPECT_EQ(std::tuple(BossX, BossY), std::tuple(120.0f, 50.0f));
-}
-
-TEST_F(PatternTest, SteeringToRandomPointsDrawsXFirst) {
-    // (30, 30) to (209, 209) in three seconds: 179 / 3 = 59.67 -> 59.
-    GameRandom = FindSeed([](Draws& d) { return d.R(180) == 179 && d.R(180) == 179; });
-    Draws d{GameRandom};
-    d.R(180), d.R(180);
-    BossX = BossY = 30.0f;
-    EXPECT_EQ(Steered(45), Velocity(59, 59));
-    for (int32_t code : {43, 44}) {
-        const int32_t tx = d.R(180) + 30, ty = d.R(180) + 30, k = code - 42;
-        EXPECT_EQ(Steered(code), Velocity(Trunc((tx - 30.0) / k), Trunc((ty - 30.0) / k))) << code;
-    }
-    // The jumps move one axis to 30 to 209 and keep the velocity.
-    BossVX = 77, BossVY = -33;
-    SteerBoss(46);
-    const float x = float(d.R(180) + 30);
-    EXPECT_EQ(std::tuple(BossX, BossY), std::tuple(x, 30.0f));
-    SteerBoss(47);
-    EXPECT_EQ(std::tuple(BossX, BossY), std::tuple(x, float(d.R(180) + 30)));
-    EXPECT_EQ(Velocity(BossVX, BossVY), Velocity(77, -33));
-    EXPECT_EQ(GameRandom, d.state);
 }
 
 }  // namespace

@@ -42,14 +42,9 @@ protected:
 // reverse action asking for sounds, to the results.
 TEST_F(PlatformFaultTest, NoAudioDeviceOrNoDisplayStillRunsTheWholeGame) {
     for (const bool noDisplay : {false, true}) {
-        ktScript::UseScriptedPlatform();
-        ktSystem::ResetForTests();
-        ZeroGameState();
-        std::filesystem::remove_all(folder + "/data");
-        std::filesystem::create_directories(folder + "/data");
-        State.basePath = folder + "/";
+        StartAfresh();
         State.audioFails = !noDisplay, State.displayFails = noDisplay;
-        ASSERT_NO_FATAL_FAILURE(StartGame());
+        ASSERT_EQ(ktSystem::StartUp(GameEntryPoints), 1);
         EXPECT_EQ(std::tuple(ktSound::SoundAvailable, State.audioOpen, ShotSound + LaserSound + StageMusic), std::tuple(0, 0, 0));
         ASSERT_NO_FATAL_FAILURE(MenusIntoPlay(1, noDisplay));
         ktScript::PressKey(VK_X);

@@ -214,21 +214,4 @@ TEST_F(PlayFrameTest, ComboEndSoundsOnceAndTheBestComboIsKept) {
     EXPECT_EQ(MaxCombo, -2);
 }
 
-TEST_F(PlayFrameTest, StageSkipKeyStartsTheNextStageOrTheLastAgain) {
-    WriteFile("data/bshp.dat", std::vector<uint8_t>{4, 6});
-    for (const char* name : {"data/stage0.da1", "data/stage0.da2", "data/stage1.da1", "data/stage1.da2"})
-        WriteFile(name, std::vector<uint8_t>{200, 200, 200});
-    LastStage = 1, Lives = 3, HitTimer = 3.0f;
-    ktScript::State.keys[ktPlatform::VK_NUMPAD5] = 1;
-    PlayFrame();
-    EXPECT_EQ(std::tuple(StageNo, Lives, HitTimer, Script1File != nullptr, SoundCalls("loop ./data/music.wav")),
-              std::tuple(1, 5, 0.0f, true, 1));
-    EXPECT_FLOAT_EQ(StageTime, 0.1f);  // the new stage's first step
-    PlayFrame();  // at the last stage: that stage again
-    EXPECT_EQ(std::tuple(StageNo, Lives), std::tuple(1, 7));
-    ktScript::State.keys[ktPlatform::VK_NUMPAD5] = 0;
-    PlayFrame();
-    EXPECT_EQ(Lives, 7);
-}
-
 }  // namespace

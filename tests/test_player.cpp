@@ -70,24 +70,13 @@ TEST_F(PlayerTest, KeysAndStickMoveTheFigureAtTheCharactersSpeed) {
         EXPECT_FLOAT_EQ(StepX(), 120.0f - float(CharacterTable[c].speed) * 0.1f) << c;
         EXPECT_FLOAT_EQ(PlayerY, 100.0f - float(CharacterTable[c].speed) * 0.1f) << c;
     }
-}
-
-TEST_F(PlayerTest, FigureStaysInsideTheField) {
-    const struct {
-        float x, y;
-        int keyX, keyY;
-        float endX, endY;
-    } cases[] = {
-        {11.0f, 229.0f, VK_LEFT, VK_DOWN, 10.0f, 230.0f},
-        {229.0f, 11.0f, VK_RIGHT, VK_UP, 230.0f, 10.0f},
-        {9.5f, 230.5f, 0, 0, 10.0f, 230.0f},  // placed outside: pulled back in
-    };
-    for (const auto& c : cases) {
-        PlayerX = c.x, PlayerY = c.y;
-        Hold(c.keyX), Hold(c.keyY);
+    // The figure stays inside the field (up-left from the unplugged stick,
+    // then down-right), and one placed outside is pulled in.
+    for (const auto& [x, stick, end] : {std::tuple{11.0f, 0u, 10.0f}, {229.0f, 65535u, 230.0f}, {9.5f, PadCentre, 10.0f}}) {
+        if (stick) Stick(stick, stick);
+        PlayerX = PlayerY = x;
         UpdatePlayer();
-        Hold(c.keyX, 0), Hold(c.keyY, 0);
-        EXPECT_EQ(std::tuple(PlayerX, PlayerY), std::tuple(c.endX, c.endY)) << c.x;
+        EXPECT_EQ(std::tuple(PlayerX, PlayerY), std::tuple(end, end)) << x;
     }
 }
 

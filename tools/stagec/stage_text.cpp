@@ -100,7 +100,8 @@ int ParseCode(CompileState& s, const std::string& token, bool shotLine, int* cod
     if (lower == "none") {
         if (!shotLine) {
             return Fail(s, "'none' belongs on shot lines; on a move line code 0 is boss.stop, "
-                           "and a code that changes nothing is a number from 50 to 255");
+                           "and a code that changes nothing is a number from " + std::to_string(BossCodeCount) +
+                               " to 255");
         }
         *code = 0;
         return 1;
