@@ -17,7 +17,6 @@
 #include "engine_fixture.h"
 #include "game.h"
 #include "global_table.h"
-#include "pattern_tables.h"
 
 // Table entries compare and print whole, so one check covers every field.
 inline bool operator==(const DepthShotEntry& a, const DepthShotEntry& b) {
@@ -49,19 +48,8 @@ struct Draws {
         return draw;
     }
     // A random field coordinate, 10 to 229.
-    int32_t Field() { return R(FieldPointRange) + FieldPointLow; }
+    int32_t Field() { return R(220) + 10; }
 };
-
-// The first seed from 1 up whose draws satisfy `wanted`.
-template <typename Wanted>
-uint32_t FindSeed(Wanted wanted) {
-    for (uint32_t seed = 1; seed < 10000000u; seed++) {
-        Draws draws{seed};
-        if (wanted(draws)) return seed;
-    }
-    ADD_FAILURE() << "no seed found";
-    return 1;
-}
 
 class GameTest : public EngineTest {
 protected:
