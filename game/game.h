@@ -63,6 +63,28 @@ void NextBurstSlot();
 void SpawnBurst(int32_t x, int32_t y);
 
 // ---- player.cpp: the player, the player's shots and the combo gauge -------------------
+struct VolleyShot {
+    int32_t vx;
+    int32_t vy;  // -300 upward, +300 downward
+};
+
+// One playable character: speed, rate of fire, the shape of its volley (in
+// firing order), its combo gain per boss hit by difficulty, and its damage.
+struct CharacterRow {
+    int32_t speed;          // pixels per second
+    float volleyPeriod;     // seconds between volleys
+    int32_t volleySize;     // shots used in `volley`
+    VolleyShot volley[8];
+    int32_t gainKids;
+    int32_t gainStandard;
+    int32_t gainMaster;
+    int32_t damage;         // boss hit points per hit
+};
+
+constexpr int32_t CharacterCount = 3;
+// The characters in the order of the character select's rows.
+extern const CharacterRow CharacterTable[CharacterCount];
+
 void UpdatePlayer();
 void NextPlayerShotSlot();
 

@@ -7,27 +7,7 @@
 #include "ktDraw.h"
 #include "ktSound.h"
 
-namespace {
-
-struct VolleyShot {
-    int32_t vx;
-    int32_t vy;  // -300 upward, +300 downward
-};
-
-// One playable character: speed, rate of fire, the shape of its volley (in
-// firing order), its combo gain per boss hit by difficulty, and its damage.
-struct CharacterRow {
-    int32_t speed;          // pixels per second
-    float volleyPeriod;     // seconds between volleys
-    int32_t volleySize;     // shots used in `volley`
-    VolleyShot volley[8];
-    int32_t gainKids;
-    int32_t gainStandard;
-    int32_t gainMaster;
-    int32_t damage;         // boss hit points per hit
-};
-
-constexpr CharacterRow CharacterTable[3] = {
+const CharacterRow CharacterTable[CharacterCount] = {
     // speed, period, shots, volley, KIDS / STANDARD / MASTER gain, damage
     {130, 0.1111f, 4, {{0, -300}, {75, -300}, {-75, -300}, {0, 300}},
      4, 10, 15, 9},
@@ -37,6 +17,8 @@ constexpr CharacterRow CharacterTable[3] = {
                        {0, 300}, {75, 300}, {-75, 300}},
      6, 12, 17, 7},
 };
+
+namespace {
 
 // Speed of slow movement (Z on the keyboard, button 1 on the stick).
 constexpr int32_t SlowSpeed = 60;
@@ -51,7 +33,7 @@ constexpr float GaugeFallPerSecond = 360.0f;
 
 // The row of the chosen character; a value outside 0 to 2 plays as the first.
 const CharacterRow& ChosenRow(int32_t* index) {
-    *index = (Character >= 0 && Character < 3) ? Character : 0;
+    *index = (Character >= 0 && Character < CharacterCount) ? Character : 0;
     return CharacterTable[*index];
 }
 

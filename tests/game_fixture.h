@@ -1,11 +1,13 @@
 // Shared set-up of the game tests: the engine's (the scripted platform and a
 // scratch folder), every game value back to zero, and the scratch folder as
 // the working directory too (stage files, point.txt). Helpers load coded
-// pictures and tiny sounds into the game's slots and run the game's loop.
+// pictures and tiny sounds into the game's slots, run the game's loop, and
+// play a whole game through it with the keyboard.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -33,6 +35,22 @@ inline std::ostream& operator<<(std::ostream& out, const FlatShotEntry& s) {
                << ", active " << s.active << "}";
 }
 
+// The game's own random draws from a state of their own, to foretell what a
+// step of the game will draw: R(n) is one draw modulo n.
+struct Draws {
+    uint32_t state;
+    int32_t R(int32_t n) {
+        const uint32_t kept = GameRandom;
+        GameRandom = state;
+        const int32_t draw = Random(n);
+        state = GameRandom;
+        GameRandom = kept;
+        return draw;
+    }
+    // A random field coordinate, 10 to 229.
+    int32_t Field() { return R(220) + 10; }
+};
+
 class GameTest : public EngineTest {
 protected:
     std::filesystem::path oldCwd;
@@ -59,6 +77,25 @@ protected:
             if (entry.is_regular_file())
                 std::filesystem::copy_file(entry.path(), folder + "/data/" + entry.path().filename().string(),
                                            std::filesystem::copy_options::overwrite_existing);
+    }
+    // The same as links to the generated files (no copying); `except` is
+    // left out, for the test to write a file of its own there.
+    void LinkRealData(const std::string& except = "") {
+        for (const auto& entry : std::filesystem::directory_iterator(GRAZE_DATA_DIR))
+            if (entry.is_regular_file() && entry.path().filename() != except)
+                testutil::LinkFile(entry.path(), folder + "/data/" + entry.path().filename().string());
+    }
+
+    // A fresh machine and game over the real data, as a new run of the
+    // program would find them; `except` is left out of the data folder.
+    void StartAfresh(const std::string& except = "") {
+        ktScript::UseScriptedPlatform();
+        ktSystem::ResetForTests();
+        ZeroGameState();
+        std::filesystem::remove_all(folder + "/data");
+        std::filesystem::create_directories(folder + "/data");
+        ktScript::State.basePath = folder + "/";
+        LinkRealData(except);
     }
 
     // The real data folder and the whole resource set, as at start-up; the
@@ -129,5 +166,80 @@ protected:
     static uint16_t ObjectPixel(int object, int x, int y) {
         const ktDraw::Picture* p = ktDraw::ImageObjects[object].surface;
         return p->pixels[y * p->pitch + x];
+    }
+
+    // ---- A whole game through the real loop, with the keyboard ----------------
+
+    // One frame with `vk` held: pressed before it, released after it.
+    void Tap(int vk) {
+        ktScript::PressKey(vk);
+        ASSERT_EQ(Step(), 1);
+        ktScript::ReleaseKey(vk);
+    }
+    // A select scene: a frame with nothing held, then one row per tap, then Z.
+    void ChooseRow(int32_t row) {
+        for (int guard = 0; MenuRow != row; guard++) {
+            ASSERT_LT(guard, 10);
+            ASSERT_EQ(Step(), 1);
+            ASSERT_NO_FATAL_FAILURE(Tap(MenuRow > row ? ktPlatform::VK_UP : ktPlatform::VK_DOWN));
+        }
+        ASSERT_EQ(Step(), 1);
+        ASSERT_NO_FATAL_FAILURE(Tap(ktPlatform::VK_Z));
+    }
+    // From the title, shown for a few frames, into the first stage: Enter,
+    // then the mode row and the character row.
+    void MenusIntoPlay(int32_t modeRow = 1, int32_t characterRow = 1) {
+        ASSERT_EQ(ktSystem::SceneId, 2);
+        const int shown = ktScript::State.presents;
+        ASSERT_EQ(Steps(3), 1);
+        EXPECT_EQ(ktScript::State.presents - shown, ktDraw::DisplayOpen ? 3 : 0);
+        ASSERT_NO_FATAL_FAILURE(Tap(ktPlatform::VK_RETURN));
+        ASSERT_EQ(ktSystem::SceneId, 5);
+        ASSERT_NO_FATAL_FAILURE(ChooseRow(modeRow));
+        ASSERT_EQ(ktSystem::SceneId, 3);
+        ASSERT_NO_FATAL_FAILURE(ChooseRow(characterRow));
+        ASSERT_EQ(ktSystem::SceneId, 1);
+        ASSERT_EQ(GameMode, 2 - modeRow);
+        ASSERT_EQ(Character, characterRow);
+        ASSERT_EQ(StageNo, 0);
+    }
+    // Holds the stage-skip key until `stage` runs (or the game has ended).
+    void SkipTo(int32_t stage) {
+        if (StageNo == stage || ktSystem::SceneId != 1) return;
+        ktScript::PressKey(ktPlatform::VK_NUMPAD5);
+        for (int guard = 0; StageNo != stage && ktSystem::SceneId == 1; guard++) {
+            ASSERT_LT(guard, 200) << "stage " << StageNo << " of " << LastStage;
+            ASSERT_EQ(Step(), 1);
+        }
+        ktScript::ReleaseKey(ktPlatform::VK_NUMPAD5);
+    }
+    // Plays up to `frames` frames of `ms` without a key; the count played in
+    // the play scene.
+    int Play(int frames, uint32_t ms = 25) {
+        int played = 0;
+        while (played < frames && ktSystem::SceneId == 1 && Step(ms)) played++;
+        return played;
+    }
+    // The rest of the game: on to the last stage with the skip key; its boss
+    // falls (its hit points are put below zero), the results follow, Enter
+    // writes the log line and the title comes back. Returns the line; the
+    // lines already in the log must stay as they were.
+    std::string FinishGame() {
+        SkipTo(std::max(LastStage, 0));  // a count below zero: the first stage is the last
+        if (ktSystem::SceneId == 1) {
+            BossHp = -1;
+            Step();
+        }
+        EXPECT_EQ(ktSystem::SceneId, 4);
+        const std::string before = ReadFile("point.txt");
+        Step();
+        EXPECT_EQ(ktSystem::SceneId, 4);
+        Tap(ktPlatform::VK_RETURN);
+        EXPECT_EQ(ktSystem::SceneId, 2);
+        Step();
+        EXPECT_EQ(ktSystem::SceneId, 2);
+        const std::string after = ReadFile("point.txt");
+        EXPECT_EQ(after.compare(0, before.size(), before), 0) << "earlier lines were changed";
+        return after.size() >= before.size() ? after.substr(before.size()) : after;
     }
 };

@@ -1,6 +1,9 @@
 // The bomb: its trigger, the column it clears with the points, combo and
 // damage of every cleared shot and the n² bonus of each frame, the beam and
-// the stock icons, read off a coded sprite sheet.
+// the stock icons, read off a coded sprite sheet; and what a boss hit and a
+// cleared shot are worth for each difficulty and character.
+#include <tuple>
+
 #include "game_fixture.h"
 
 namespace {
@@ -23,51 +26,39 @@ protected:
     static int Lasers() { return SoundCalls("play ./data/lazer.wav"); }
 };
 
-TEST_F(BombTest, KeyXOrPadButtonTwoStartsABombFromTheStock) {
+TEST_F(BombTest, KeyXOrPadButtonTwoStartsABombFromTheStockButNotDuringAHit) {
     ktScript::State.keys[ktPlatform::VK_X] = 1;
     Flat(1, 120.0f, 100.0f);
     UpdateBomb();  // none in stock: nothing at all
-    EXPECT_EQ(BombTimer, 0.0f);
-    EXPECT_EQ(Lasers(), 0);
-    EXPECT_EQ(FlatShot[1].active, 1);
-    EXPECT_EQ(Score, 0u);
-
-    ktScript::State.keys[ktPlatform::VK_X] = 0;
-    ktScript::State.pads[0] = {1, {0, 0, 2}};
-    Bombs = 1;
+    EXPECT_EQ(std::tuple(BombTimer, Lasers(), FlatShot[1].active, Score), std::tuple(0.0f, 0, 1, 0u));
+    Bombs = 1, HitTimer = 3.0f;  // nor during a hit sequence
     UpdateBomb();
-    EXPECT_EQ(Bombs, 0);
-    EXPECT_EQ(Lasers(), 1);
-    EXPECT_EQ(FlatShot[1].active, 0);
+    EXPECT_EQ(std::tuple(Bombs, BombTimer), std::tuple(1, 0.0f));
+    ktScript::State.keys[ktPlatform::VK_X] = 0, HitTimer = 0.0f;
+    ktScript::State.pads[0] = {1, {0, 0, 2}};
+    UpdateBomb();
+    EXPECT_EQ(std::tuple(Bombs, Lasers(), FlatShot[1].active), std::tuple(0, 1, 0));
+    // A running bomb goes on through a hit sequence.
+    HitTimer = 3.0f;
+    Flat(4, 120.0f, 100.0f);
+    UpdateBomb();
+    EXPECT_EQ(FlatShot[4].active, 0);
 }
 
 TEST_F(BombTest, HeldKeyStartsTheNextBombOnlyWhenTheFirstHasRunOut) {
     ktScript::State.keys[ktPlatform::VK_X] = 1;
     Bombs = 2, ShotTimer = 0.5f;
     UpdateBomb();
-    EXPECT_EQ(Bombs, 1);
-    EXPECT_FLOAT_EQ(BombTimer, 39.0f);  // 41, then this frame's fall
-    EXPECT_FLOAT_EQ(ShotTimer, 1.5f);   // the volleys pause for a second
-    EXPECT_EQ(ComboTimer, 240.0f);
+    // 41, then this frame's fall; the volleys pause for a second; the combo
+    // cannot run out while a bomb acts.
+    EXPECT_EQ(std::tuple(Bombs, ComboTimer), std::tuple(1, 240.0f));
+    EXPECT_FLOAT_EQ(BombTimer, 39.0f);
+    EXPECT_FLOAT_EQ(ShotTimer, 1.5f);
     int frames = 1;
     for (; Bombs == 1 && frames < 100; frames++) UpdateBomb();
     // 41 falling 2 per frame lasts 21 frames; the second starts in the 22nd.
-    EXPECT_EQ(frames, 22);
-    EXPECT_EQ(Lasers(), 2);
+    EXPECT_EQ(std::tuple(frames, Lasers()), std::tuple(22, 2));
     EXPECT_FLOAT_EQ(ShotTimer, 2.5f);
-}
-
-TEST_F(BombTest, NoNewBombDuringTheHitSequenceButARunningOneGoesOn) {
-    Bombs = 1, HitTimer = 3.0f;
-    ktScript::State.keys[ktPlatform::VK_X] = 1;
-    UpdateBomb();
-    EXPECT_EQ(Bombs, 1);
-    EXPECT_EQ(BombTimer, 0.0f);
-    BombTimer = 10.0f;
-    Flat(4, 120.0f, 100.0f);
-    UpdateBomb();
-    EXPECT_EQ(FlatShot[4].active, 0);
-    EXPECT_EQ(Bombs, 1);
 }
 
 TEST_F(BombTest, WindowIsOneHundredWideWhateverTheDepthAndTheBossCanFallBelowZero) {
@@ -84,31 +75,22 @@ TEST_F(BombTest, WindowIsOneHundredWideWhateverTheDepthAndTheBossCanFallBelowZer
     EXPECT_EQ(BossHp, 4 - 3 - 3 - 6);
 }
 
-TEST_F(BombTest, ClearedShotsPayPowersComboAndTheSquareBonus) {
+TEST_F(BombTest, ClearedShotsPayAPowerOfTwoByTheirPlaceTheComboAndTheSquareBonus) {
     // trunc(x + y) of 20, 35 and 100: powers 2^2, 2^17 and 2^10.
     BombTimer = 20.0f;
     Flat(3, 110.5f, -90.0f);
     Flat(8, 120.0f, -85.0f);
     Flat(200, 130.0f, -30.0f);
     UpdateBomb();
-    EXPECT_EQ(Score, 4u + 8u + 131072u + 16u + 1024u + 24u + 9000u);
-    EXPECT_EQ(Combo, 24 + 9);
-    EXPECT_EQ(BossHp, 1000 - 9);
+    EXPECT_EQ(std::tuple(Score, Combo, BossHp), std::tuple(4u + 8u + 131072u + 16u + 1024u + 24u + 9000u, 24 + 9, 991));
     // A burst centred on each, in clearing order.
-    EXPECT_EQ((Spot{Burst[1].x, Burst[1].y}), (Spot{140, -100}));
-    EXPECT_EQ((Spot{Burst[3].x, Burst[3].y}), (Spot{160, -40}));
-
+    EXPECT_EQ(std::tuple(Spot{Burst[1].x, Burst[1].y}, Spot{Burst[3].x, Burst[3].y}), std::tuple(Spot{140, -100}, Spot{160, -40}));
     // The next frame pays its own bonus.
     Score = 0, Combo = 0;
     Flat(9, 100.0f, 0.0f);
     Flat(10, 100.0f, 1.0f);
     UpdateBomb();
-    EXPECT_EQ(Score, (1024u + 8u) + (2048u + 16u) + 4000u);
-    EXPECT_EQ(Combo, 20);
-}
-
-TEST_F(BombTest, PowerComesFromWhereTheShotWas) {
-    BombTimer = 20.0f;
+    EXPECT_EQ(std::tuple(Score, Combo), std::tuple((1024u + 8u) + (2048u + 16u) + 4000u, 20));
     const struct {
         float x, y;
         uint32_t points;
@@ -127,43 +109,45 @@ TEST_F(BombTest, PowerComesFromWhereTheShotWas) {
     }
 }
 
-TEST_F(BombTest, GainsByModeAndCharacter) {
-    const struct {
-        int32_t character, mode, flat, depth;
-    } cases[] = {{0, 2, 6, 18},  {1, 2, 12, 12}, {2, 2, 18, 6},  {0, 1, 8, 24},  {1, 1, 16, 16},
-                 {2, 1, 24, 8},  {0, 0, 12, 36}, {1, 0, 24, 24}, {2, 0, 36, 12}, {1, 5, 24, 24}};
-    for (const auto& c : cases) {
-        Character = c.character, GameMode = c.mode, Combo = 0, BombTimer = 20.0f;
-        Flat(1, 120.0f, 0.0f);
-        UpdateBomb();
-        EXPECT_EQ(Combo, c.flat + 1) << c.character << " " << c.mode;
-        Combo = 0;
-        Depth(1, 120.0f, 0.0f, 50.0f);
-        UpdateBomb();
-        EXPECT_EQ(Combo, c.depth + 1) << c.character << " " << c.mode;
-    }
-}
-
 TEST_F(BombTest, IconsAndBeam) {
     Bombs = 3, ReverseStock = 2;
     UpdateBomb();
-    EXPECT_EQ(Sheet(45, 5), (Spot{60, 180}));
-    EXPECT_EQ(Sheet(64, 44), (Spot{79, 189}));  // the third icon's last pixel
-    EXPECT_EQ(Sheet(45, 50), Black);            // three icons only
-    EXPECT_EQ(Sheet(255, 20), (Spot{60, 140}));
-    EXPECT_EQ(Sheet(255, 35), Black);
-    EXPECT_EQ(Sheet(120, 100), Black);  // no beam while idle
-
+    EXPECT_EQ(std::tuple(Sheet(45, 5), Sheet(64, 44), Sheet(45, 50)), std::tuple(Spot{60, 180}, Spot{79, 189}, Black));
+    EXPECT_EQ(std::tuple(Sheet(255, 20), Sheet(255, 35), Sheet(120, 100)), std::tuple(Spot{60, 140}, Black, Black));
     ktDraw::ClearScreen();
     Bombs = ReverseStock = 0, BombTimer = 20.0f, PlayerX = 100.7f;
     UpdateBomb();
     // Twelve pieces from the top down, their left edge at trunc(PlayerX).
-    EXPECT_EQ(Sheet(100, 0), (Spot{0, 230}));
-    EXPECT_EQ(Sheet(179, 239), (Spot{79, 249}));
-    EXPECT_EQ(Sheet(100, 120), (Spot{0, 230}));
-    EXPECT_EQ(Sheet(99, 100), Black);
-    EXPECT_EQ(Sheet(180, 100), Black);
-    EXPECT_EQ(Sheet(45, 5), Black);
+    EXPECT_EQ(std::tuple(Sheet(100, 0), Sheet(179, 239), Sheet(100, 120)), std::tuple(Spot{0, 230}, Spot{79, 249}, Spot{0, 230}));
+    EXPECT_EQ(std::tuple(Sheet(99, 100), Sheet(180, 100), Sheet(45, 5)), std::tuple(Black, Black, Black));
+}
+
+// A boss hit pays the combo so far, then the combo grows by the character's
+// gain for the difficulty and the boss loses the character's damage; a
+// bomb's cleared flat or depth shot adds its own gain (and 1, the square of
+// one shot cleared). An unknown difficulty plays as MASTER.
+TEST_F(BombTest, HitsAndClearedShotsAreWorthTheirGainsByDifficultyAndCharacter) {
+    const struct {
+        int32_t character, mode, hitGain, damage, flatGain, depthGain;
+    } cases[] = {{0, 2, 4, 9, 6, 18},   {1, 2, 5, 8, 12, 12},  {2, 2, 6, 7, 18, 6},   {0, 1, 10, 9, 8, 24},
+                 {1, 1, 11, 8, 16, 16}, {2, 1, 12, 7, 24, 8},  {0, 0, 15, 9, 12, 36}, {1, 0, 16, 8, 24, 24},
+                 {2, 0, 17, 7, 36, 12}, {2, 7, 17, 7, 36, 12}, {1, 5, 16, 8, 24, 24}};
+    BossX = 120.0f, BossY = 100.0f, ShotTimer = 1000.0f;
+    for (const auto& c : cases) {
+        Character = c.character, GameMode = c.mode, Combo = 3, Score = 0, BossHp = 100;
+        ComboTimer = 100.0f;  // the combo still runs
+        PlayerShot[7] = {110.0f, 90.0f, 0, -300, 1};
+        UpdatePlayer();
+        EXPECT_EQ(std::tuple(Score, Combo, BossHp), std::tuple(3u, 3 + c.hitGain, 100 - c.damage)) << c.character << " " << c.mode;
+        Combo = 0, BombTimer = 20.0f;
+        Flat(1, 120.0f, 0.0f);
+        UpdateBomb();
+        EXPECT_EQ(Combo, c.flatGain + 1) << c.character << " " << c.mode;
+        Combo = 0;
+        Depth(1, 120.0f, 0.0f, 50.0f);
+        UpdateBomb();
+        EXPECT_EQ(Combo, c.depthGain + 1) << c.character << " " << c.mode;
+    }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // for a new game, the decimal helpers, the random generator and the score's
 // saturation.
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "game_fixture.h"
 
@@ -10,7 +12,7 @@ namespace {
 
 using GameStateTest = GameTest;
 
-TEST_F(GameStateTest, DecimalHelpers) {
+TEST_F(GameStateTest, DecimalHelpersRandomDrawsAndScoreSaturation) {
     const struct {
         const char* text;
         int32_t value;
@@ -18,34 +20,25 @@ TEST_F(GameStateTest, DecimalHelpers) {
                   // Every byte is a digit worth (byte - 48): a line end is worth -38.
                   {"4\n", 2}, {"1\n", -28}, {"9999999999", 1410065407}};  // the last wraps in 32 bits
     for (const auto& p : parsed) EXPECT_EQ(ParseDecimal(p.text), p.value) << p.text;
-
-    EXPECT_STREQ(FormatDecimal(0), "0");
-    EXPECT_STREQ(FormatDecimal(10), "10");
-    EXPECT_STREQ(FormatDecimal(99999999), "99999999");
+    EXPECT_EQ(std::tuple(std::string(FormatDecimal(0)), std::string(FormatDecimal(10)), std::string(FormatDecimal(99999999))),
+              std::tuple("0", "10", "99999999"));
     // Outside its range it still ends inside its 9 bytes.
     EXPECT_LE(std::strlen(FormatDecimal(-5)), 8u);
     EXPECT_LE(std::strlen(FormatDecimal(2147483647)), 8u);
-
-    EXPECT_EQ(PowerOfTen(-4), 1);
-    EXPECT_EQ(PowerOfTen(9), 1000000000);
-    EXPECT_EQ(PowerOfTen(10), 1410065408);  // 10^10 mod 2^32
-    EXPECT_EQ(IntPower(-3, 3), -27);
-}
-
-TEST_F(GameStateTest, RandomDrawsAndScoreSaturation) {
+    // 10^10 wraps to 1410065408 in 32 bits; a power below 1 is 1.
+    EXPECT_EQ(std::tuple(PowerOfTen(-4), PowerOfTen(9), PowerOfTen(10), IntPower(-3, 3)),
+              std::tuple(1, 1000000000, 1410065408, -27));
+    // The random generator from state 1; R(n) is one draw modulo n, and R(0)
+    // draws but never divides by 0.
     SeedRandom(1);
     EXPECT_EQ(Random(), 41);
-    EXPECT_EQ(Random(220), 18467 % 220);  // R(n): one draw modulo n
-    EXPECT_EQ(Random(0), 0);              // draws, but never divides by 0
+    EXPECT_EQ(Random(220), 18467 % 220);
+    EXPECT_EQ(Random(0), 0);
     EXPECT_EQ(Random(), 26500);
-
+    // The score saturates.
     Score = 4294967290u;
     AddScore(5);
-    EXPECT_EQ(Score, 4294967295u);
     AddScore(1);
-    EXPECT_EQ(Score, 4294967295u);
-    Score = 4200000000u;
-    AddScore(12000000000ull);
     EXPECT_EQ(Score, 4294967295u);
 }
 
@@ -56,20 +49,12 @@ TEST_F(GameStateTest, ResetGamePreparesANewGameAndKeepsTheRest) {
     for (auto& burst : Burst) burst.active = 1;
     DepthShot[3].active = 1;
     FlatShot[7].active = 1;
-
     ResetGame();
-
-    EXPECT_EQ(StageNo + ComboRunning + GameMode + Combo + MaxCombo, 0);
-    EXPECT_EQ(ComboTimer, 0.0f);
-    EXPECT_EQ(Score, 0u);
-    EXPECT_EQ(Lives, 3);
-    EXPECT_EQ(Bombs, 1);
-    for (const auto& shot : PlayerShot) ASSERT_EQ(shot.active, 0);
-    for (const auto& burst : Burst) ASSERT_EQ(burst.active, 0);
+    EXPECT_EQ(std::tuple(StageNo, ComboRunning, GameMode, Combo, MaxCombo, ComboTimer, Score, Lives, Bombs),
+              std::tuple(0, 0, 0, 0, 0, 0.0f, 0u, 3, 1));
+    EXPECT_EQ(std::tuple(ActiveIn(PlayerShot), ActiveIn(Burst)), std::tuple(0, 0));
     // Not part of a new game: the character, the last stage, enemy shots.
-    EXPECT_EQ(Character, 2);
-    EXPECT_EQ(LastStage, 4);
-    EXPECT_EQ(DepthShot[3].active + FlatShot[7].active, 2);
+    EXPECT_EQ(std::tuple(Character, LastStage, DepthShot[3].active + FlatShot[7].active), std::tuple(2, 4, 2));
 }
 
 TEST_F(GameStateTest, ResourceSetLoadsInOrderAndStartsInTheTitle) {
@@ -77,55 +62,41 @@ TEST_F(GameStateTest, ResourceSetLoadsInOrderAndStartsInTheTitle) {
     UseRealData();
     LoadResourceSet();
     EXPECT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes.front();
-    EXPECT_EQ(ktSystem::SceneId, 2);
-    EXPECT_EQ(MenuRow + MenuStripPhase, 0);
+    EXPECT_EQ(std::tuple(ktSystem::SceneId, MenuRow, MenuStripPhase, LastStage), std::tuple(2, 0, 0, 4));
     // Images take slots 2 upward in load order, sounds slots 0 upward.
     const int32_t images[] = {MenuBackImage, StageImage, ChipsImage2, DigitsImage, MenuBarImage};
     const char* imageNames[] = {"start", "stage1", "chips2", "chips", "tlop"};
-    for (int i = 0; i < 5; i++) {
-        EXPECT_EQ(images[i], 2 + i);
-        EXPECT_EQ(ktDraw::ImageObjects[images[i]].name, "./data/" + std::string(imageNames[i]) + ".bmp");
-    }
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(std::tuple(images[i], std::string(ktDraw::ImageObjects[images[i]].name)),
+                  std::tuple(2 + i, "./data/" + std::string(imageNames[i]) + ".bmp"));
     const int32_t sounds[] = {ShotSound,      HitSound,      BombSound,  FlatShotSound, MenuLoopSound,
                               DepthShotSound, ComboEndSound, StageMusic, LaserSound};
     const char* soundNames[] = {"shot", "hit", "bomb", "h2d", "loop", "h3d", "x", "music", "lazer"};
-    for (int i = 0; i < 9; i++) {
-        EXPECT_EQ(sounds[i], i);
-        EXPECT_EQ(ktSound::SoundObjects[sounds[i]].name, "./data/" + std::string(soundNames[i]) + ".wav");
-        EXPECT_EQ(ktSound::SoundObjects[sounds[i]].copies, 1);
-    }
+    for (int i = 0; i < 9; i++)
+        EXPECT_EQ(std::tuple(sounds[i], std::string(ktSound::SoundObjects[sounds[i]].name), ktSound::SoundObjects[i].copies),
+                  std::tuple(i, "./data/" + std::string(soundNames[i]) + ".wav", 1));
 }
 
-class LastStageTest : public GameTest {
-protected:
-    // LastStage after loading with stageno.txt holding `text` (no file when
-    // null); `message` gets what went to standard error.
-    int32_t LoadWith(const char* text) {
-        if (text) WriteFile("data/stageno.txt", std::string(text));
-        LastStage = 99;
-        ::testing::internal::CaptureStderr();
-        LoadResourceSet();
-        message = ::testing::internal::GetCapturedStderr();
-        return LastStage;
-    }
-    std::string message;
-};
-
-TEST_F(LastStageTest, NumberIsReadFromTheDigitsOfTheFirstTwoBytes) {
+// The last stage's number is read from the digits of the first two bytes of
+// stageno.txt; a missing, empty or numberless file gives stage 0 and a
+// message.
+TEST_F(GameStateTest, LastStageIsReadFromTheDigitsOfTheFirstTwoBytes) {
     const struct {
-        const char* text;
+        const char* text;  // null: no file
         int32_t stage;
-    } cases[] = {{"04", 4}, {"12", 12}, {"7", 7}, {"4\n", 4}, {"3\r\n", 3}, {"123\n", 12}, {"-3", -3}};
+    } cases[] = {{"04", 4}, {"12", 12}, {"7", 7}, {"4\n", 4}, {"3\r\n", 3}, {"123\n", 12}, {"-3", -3},
+                 {nullptr, 0}, {"", 0}, {"\n5", 0}, {"x4", 0}};
     for (const auto& c : cases) {
-        EXPECT_EQ(LoadWith(c.text), c.stage) << c.text;
-        EXPECT_EQ(message, "") << c.text;
-    }
-}
-
-TEST_F(LastStageTest, MissingEmptyOrNumberlessFileGivesStageZeroAndAMessage) {
-    for (const char* text : {(const char*)nullptr, "", "\n5", "x4"}) {
-        EXPECT_EQ(LoadWith(text), 0) << (text ? text : "missing");
-        EXPECT_NE(message.find("stageno.txt"), std::string::npos) << message;
+        if (c.text)
+            WriteFile("data/stageno.txt", std::string(c.text));
+        else
+            std::filesystem::remove(folder + "/data/stageno.txt");
+        LastStage = 99;
+        testutil::CapturedStderr captured;
+        LoadResourceSet();
+        const std::string message = captured.Take();
+        EXPECT_EQ(LastStage, c.stage) << (c.text ? c.text : "missing");
+        EXPECT_EQ(message.find("stageno.txt") != std::string::npos, c.stage == 0) << message;
     }
 }
 

@@ -4,6 +4,7 @@
 // every shown pixel tells its source position.
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game_fixture.h"
@@ -33,8 +34,8 @@ protected:
         ktSystem::SceneId = 1;
         ktSystem::FrameSeconds = 0.1f;
         GameMode = 1, PlayerX = 120.0f, PlayerY = 200.0f, BossHp = 100000, Lives = 2;
-        ShotTimer = 1000.0f;              // no volleys unless a test wants them
-        BossX = 210.0f, BossY = 30.0f;    // top right, over the right strip only
+        ShotTimer = 1000.0f;            // no volleys unless a test wants them
+        BossX = 210.0f, BossY = 30.0f;  // top right, over the right strip only
     }
     static Spot Stage(int x, int y) { return SourceOf(ShownPixel(x, y), StageWidth); }
     static Spot Digits(int x, int y) { return SourceOf(ShownPixel(x, y), DigitsWidth); }
@@ -56,7 +57,6 @@ protected:
         }
         return text;
     }
-    static int MusicCalls(const char* verb) { return SoundCalls(std::string(verb) + " ./data/music.wav"); }
 };
 
 TEST_F(PlayFrameTest, StepByDifficultyWithItsClamp) {
@@ -74,9 +74,7 @@ TEST_F(PlayFrameTest, StepByDifficultyWithItsClamp) {
         {7, 0.04f, 0.04f},    // an unknown mode runs at the measured speed
     };
     for (const auto& c : cases) {
-        GameMode = c.mode;
-        ktSystem::FrameSeconds = c.frameSeconds;
-        StageTime = 1.0f;
+        GameMode = c.mode, ktSystem::FrameSeconds = c.frameSeconds, StageTime = 1.0f;
         PlayFrame();
         EXPECT_FLOAT_EQ(GameDelta, c.step) << c.mode << " " << c.frameSeconds;
         EXPECT_FLOAT_EQ(StageTime, 1.0f + c.step) << c.mode << " " << c.frameSeconds;
@@ -84,91 +82,59 @@ TEST_F(PlayFrameTest, StepByDifficultyWithItsClamp) {
     EXPECT_EQ(ktScript::State.presents, int(std::size(cases)));  // every frame is shown
 }
 
-TEST_F(PlayFrameTest, ScoreIsCutOnlyAtTheStartOfAFrame) {
+TEST_F(PlayFrameTest, ScoreIsCutOnlyAtTheStartOfAFrameAndThePanelShowsTheLowestDigits) {
     Score = 4294967295u;
     PlayFrame();
-    EXPECT_EQ(Score, 4200000000u);
-    EXPECT_EQ(LargeNumber(), "4200000000");
+    EXPECT_EQ(std::tuple(Score, LargeNumber()), std::tuple(4200000000u, "4200000000"));
     // Points of this frame go past the cap; the next frame cuts them.
     Score = 4199999990u, Combo = 20, ComboTimer = 100.0f, BossX = 120.0f, BossY = 100.0f;
     PlayerShot[1] = {120.0f, 100.0f, 0, -300, 1};
     PlayFrame();
-    EXPECT_EQ(Score, 4200000010u);
-    EXPECT_EQ(LargeNumber(), "4199999990");
+    EXPECT_EQ(std::tuple(Score, LargeNumber()), std::tuple(4200000010u, "4199999990"));
     PlayFrame();
     EXPECT_EQ(Score, 4200000000u);
-}
-
-TEST_F(PlayFrameTest, PanelShowsTheLowestDigits) {
     Score = 1234567890u, Combo = 1234567, ComboTimer = 100.0f, Lives = 123, BossHp = 98765;
     ktSystem::FrameSeconds = 0.016f;  // 62.5 frames per second
     PlayFrame();
-    EXPECT_EQ(LargeNumber(), "1234567890");
-    EXPECT_EQ(SmallNumber(6, 235), "234567");
-    EXPECT_EQ(SmallNumber(3, 225), "062");
-    EXPECT_EQ(SmallNumber(2, 215), "23");
-    EXPECT_EQ(SmallNumber(5, 205), "98765");
+    EXPECT_EQ(std::tuple(LargeNumber(), SmallNumber(6, 235), SmallNumber(3, 225), SmallNumber(2, 215), SmallNumber(5, 205)),
+              std::tuple("1234567890", "234567", "062", "23", "98765"));
     // The panel picture lies under the small digits.
-    EXPECT_EQ(Digits(0, 200), (Spot{0, 220}));
-    EXPECT_EQ(Digits(39, 239), (Spot{39, 259}));
-
-    Lives = 12, Combo = -1;  // shown as the unsigned value 4294967295
+    EXPECT_EQ(std::tuple(Digits(0, 200), Digits(39, 239)), std::tuple(Spot{0, 220}, Spot{39, 259}));
+    Lives = 12, Combo = -1, BossHp = -123;  // the combo shown unsigned; hit points with digits 0, 0, -1, -2, -3
     PlayFrame();
-    EXPECT_EQ(SmallNumber(2, 215), "12");
-    EXPECT_EQ(SmallNumber(6, 235), "967295");
-}
-
-TEST_F(PlayFrameTest, NegativeBossHpDrawsNoWrongCells) {
-    BossHp = -123;  // digits 0, 0, -1, -2, -3
-    PlayFrame();
-    EXPECT_EQ(SmallNumber(2, 205), "00");
+    EXPECT_EQ(std::tuple(SmallNumber(2, 215), SmallNumber(6, 235), SmallNumber(2, 205)), std::tuple("12", "967295", "00"));
     // Where the negative digits would go, and on the free right part of the
     // panel, the panel picture shows through.
     for (const Spot at : {Spot{8, 205}, Spot{19, 209}, Spot{24, 200}, Spot{39, 239}})
         EXPECT_EQ(Digits(at.x, at.y), (Spot{at.x, at.y + 20})) << at;
 }
 
-TEST_F(PlayFrameTest, BackgroundScrollsAndWraps) {
+TEST_F(PlayFrameTest, BackgroundScrollsAndWrapsUnderTheStepsDrawnInTheirOrder) {
     SideScroll = 0.0f;     // 24 after the step
     CenterScroll = 50.0f;  // 46 after the step
     PlayFrame();
-    // Left strip: rows 24 to 240 at the top, rows 0 to 24 below them.
-    EXPECT_EQ(Stage(40, 0), (Spot{0, 24}));
-    EXPECT_EQ(Stage(99, 215), (Spot{59, 239}));
-    EXPECT_EQ(Stage(40, 216), (Spot{0, 0}));
-    EXPECT_EQ(Stage(99, 239), (Spot{59, 23}));
-    // Right strip (its top is under the boss).
-    EXPECT_EQ(Stage(239, 100), (Spot{199, 124}));
-    EXPECT_EQ(Stage(220, 216), (Spot{180, 0}));
-    // Centre: two tiles, each rows 46 to 120 then 0 to 46.
-    EXPECT_EQ(Stage(100, 0), (Spot{60, 46}));
-    EXPECT_EQ(Stage(100, 74), (Spot{60, 0}));
-    EXPECT_EQ(Stage(219, 119), (Spot{179, 45}));
-    EXPECT_EQ(Stage(100, 194), (Spot{60, 0}));
-
+    // Left strip: rows 24 to 240 at the top, rows 0 to 24 below them; the
+    // right strip likewise (its top is under the boss); the centre: two
+    // tiles, each rows 46 to 120 then 0 to 46.
+    EXPECT_EQ(std::tuple(Stage(40, 0), Stage(99, 215), Stage(40, 216), Stage(99, 239), Stage(239, 100), Stage(220, 216)),
+              std::tuple(Spot{0, 24}, Spot{59, 239}, Spot{0, 0}, Spot{59, 23}, Spot{199, 124}, Spot{180, 0}));
+    EXPECT_EQ(std::tuple(Stage(100, 0), Stage(100, 74), Stage(219, 119), Stage(100, 194)),
+              std::tuple(Spot{60, 46}, Spot{60, 0}, Spot{179, 45}, Spot{60, 0}));
     SideScroll = 217.0f;  // 241, past 240: back to 0
     CenterScroll = 3.0f;  // below 0: back to 120
-    PlayFrame();
-    EXPECT_EQ(SideScroll, 0.0f);
-    EXPECT_EQ(CenterScroll, 120.0f);
-    EXPECT_EQ(Stage(40, 0), (Spot{0, 0}));
-    EXPECT_EQ(Stage(40, 239), (Spot{0, 239}));
-    EXPECT_EQ(Stage(100, 0), (Spot{60, 0}));
-    EXPECT_EQ(Stage(100, 120), (Spot{60, 0}));
-}
-
-TEST_F(PlayFrameTest, StepsDrawInTheirOrder) {
     // The boss, then the bursts over it, then the flat shots over both.
     BossX = 120.0f, BossY = 50.0f;
     SpawnBurst(140, 30);
     FlatShot[1] = {110.0f, 35.0f, 0, 0, 0, 1};
     PlayFrame();
-    EXPECT_EQ(Stage(185, 75), (Spot{115, 175}));
-    EXPECT_EQ(SourceOf(ShownPixel(142, 32), SheetWidth), (Spot{2, 162}));
-    EXPECT_EQ(SourceOf(ShownPixel(146, 36), SheetWidth), (Spot{1, 181}));
+    EXPECT_EQ(std::tuple(SideScroll, CenterScroll), std::tuple(0.0f, 120.0f));
+    EXPECT_EQ(std::tuple(Stage(40, 0), Stage(40, 239), Stage(100, 0), Stage(100, 120)),
+              std::tuple(Spot{0, 0}, Spot{0, 239}, Spot{60, 0}, Spot{60, 0}));
+    EXPECT_EQ(std::tuple(Stage(185, 75), SourceOf(ShownPixel(142, 32), SheetWidth), SourceOf(ShownPixel(146, 36), SheetWidth)),
+              std::tuple(Spot{115, 175}, Spot{2, 162}, Spot{1, 181}));
 }
 
-TEST_F(PlayFrameTest, ReverseHeldUsesBothTwoSecondsApart) {
+TEST_F(PlayFrameTest, ReverseByKeyOrPadButtonThreeUsesTheStockTwoSecondsApart) {
     ReverseStock = 2;
     FlatShot[5] = {60.0f, 60.0f, 10, 0, 0, 1};
     ktScript::State.keys[ktPlatform::VK_C] = 1;
@@ -177,55 +143,29 @@ TEST_F(PlayFrameTest, ReverseHeldUsesBothTwoSecondsApart) {
         const int before = ReverseStock;
         PlayFrame();
         if (ReverseStock != before) uses.push_back(frame);
+        if (frame == 0) {
+            EXPECT_FLOAT_EQ(ReverseCooldown, 2.9f);
+        }
     }
     ASSERT_EQ(uses.size(), 2u);
     EXPECT_EQ(uses[0], 0);
     EXPECT_GE(uses[1], 20);  // at least 2 seconds of game time later
     EXPECT_LE(uses[1], 21);
-    EXPECT_EQ(FlatShot[5].vx, 10);  // turned back twice
-    EXPECT_EQ(FlatShot[5].active, 1);
-}
-
-TEST_F(PlayFrameTest, ReverseByPadButtonThreeAndItsCoolDown) {
-    ReverseStock = 1;
-    FlatShot[5] = {60.0f, 60.0f, 10, -20, 0, 1};
+    EXPECT_EQ(std::tuple(FlatShot[5].vx, FlatShot[5].active), std::tuple(10, 1));  // turned back twice
+    ktScript::State.keys[ktPlatform::VK_C] = 0;
     ktScript::State.pads[0] = {1, {0, 0, 4}};
-    PlayFrame();
-    EXPECT_EQ(ReverseStock, 0);
-    EXPECT_EQ(FlatShot[5].vx, -10);
-    EXPECT_EQ(FlatShot[5].vy, 20);
-    EXPECT_FLOAT_EQ(ReverseCooldown, 2.9f);
-    // Not while the cool-down is 1 or more.
-    ReverseStock = 1, ReverseCooldown = 1.0f;
+    ReverseStock = 1, ReverseCooldown = 1.0f;  // not while the cool-down is 1 or more
     PlayFrame();
     EXPECT_EQ(ReverseStock, 1);
     EXPECT_FLOAT_EQ(ReverseCooldown, 0.9f);
-    // A spent cool-down stays at 0.
-    ReverseStock = 0, ReverseCooldown = 0.0f;
+    PlayFrame();
+    EXPECT_EQ(std::tuple(ReverseStock, FlatShot[5].vx), std::tuple(0, -10));
+    ReverseStock = 0, ReverseCooldown = 0.0f;  // a spent cool-down stays at 0
     PlayFrame();
     EXPECT_EQ(ReverseCooldown, 0.0f);
 }
 
-TEST_F(PlayFrameTest, LastLifeHitEndsTheGameAfterTwoSeconds) {
-    Lives = 0, HitTimer = 4.0f;
-    WriteFile("data/s.da1", std::vector<uint8_t>{1, 2, 3});
-    Script1File = std::fopen("data/s.da1", "rb");
-    Script2File = std::fopen("data/s.da1", "rb");
-    Script1Delay = Script2Delay = 100.0f;  // open, but not read in these two seconds
-    int frames = 0;
-    for (; ktSystem::SceneId == 1 && frames < 40; frames++) PlayFrame();
-    EXPECT_GE(frames, 20);
-    EXPECT_LE(frames, 21);
-    EXPECT_EQ(ktSystem::SceneId, 4);
-    EXPECT_EQ(Script1File, nullptr);
-    EXPECT_EQ(Script2File, nullptr);
-    ASSERT_GE(ktScript::State.sounds.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(ktScript::State.sounds.end() - 2, ktScript::State.sounds.end()),
-              (std::vector<std::string>{"stop ./data/music.wav", "loop ./data/loop.wav"}));
-    EXPECT_EQ(MusicCalls("stop"), 1);
-}
-
-TEST_F(PlayFrameTest, HitWithALifeLeftTakesItAndPlayGoesOn) {
+TEST_F(PlayFrameTest, HitTakesALifeAfterTwoSecondsOrEndsTheGameWithTheLast) {
     Lives = 1, HitTimer = 4.0f;
     int frames = 0;
     for (; HitTimer > 0.0f && frames < 40; frames++) {
@@ -234,17 +174,24 @@ TEST_F(PlayFrameTest, HitWithALifeLeftTakesItAndPlayGoesOn) {
     }
     EXPECT_GE(frames, 20);
     EXPECT_LE(frames, 21);
-    EXPECT_EQ(Lives, 0);
-    EXPECT_EQ(HitTimer, 0.0f);
-    EXPECT_EQ(Bombs, 1);  // an empty bomb stock gets one
+    EXPECT_EQ(std::tuple(Lives, HitTimer, Bombs), std::tuple(0, 0.0f, 1));  // an empty bomb stock gets one
     PlayFrame();
-    EXPECT_EQ(Lives, 0);
-    EXPECT_EQ(ktSystem::SceneId, 1);
-
+    EXPECT_EQ(std::tuple(Lives, ktSystem::SceneId), std::tuple(0, 1));
     Lives = 3, Bombs = 4, HitTimer = 0.1f;
     PlayFrame();
-    EXPECT_EQ(Lives, 2);
-    EXPECT_EQ(Bombs, 4);
+    EXPECT_EQ(std::tuple(Lives, Bombs), std::tuple(2, 4));
+    // The last life: the music stops, the menu loop starts, both streams close.
+    Lives = 0, HitTimer = 4.0f;
+    WriteFile("data/s.da1", std::vector<uint8_t>{1, 2, 3});
+    Script1File = std::fopen("data/s.da1", "rb");
+    Script2File = std::fopen("data/s.da1", "rb");
+    Script1Delay = Script2Delay = 100.0f;  // open, but not read in these two seconds
+    ktScript::State.sounds.clear();
+    for (frames = 0; ktSystem::SceneId == 1 && frames < 40; frames++) PlayFrame();
+    EXPECT_GE(frames, 20);
+    EXPECT_LE(frames, 21);
+    EXPECT_EQ(std::tuple(ktSystem::SceneId, Script1File, Script2File), std::tuple(4, nullptr, nullptr));
+    EXPECT_EQ(ktScript::State.sounds, (std::vector<std::string>{"stop ./data/music.wav", "loop ./data/loop.wav"}));
 }
 
 TEST_F(PlayFrameTest, ComboEndSoundsOnceAndTheBestComboIsKept) {
@@ -257,36 +204,14 @@ TEST_F(PlayFrameTest, ComboEndSoundsOnceAndTheBestComboIsKept) {
         PlayFrame();
         if (SoundCalls("play ./data/x.wav") != before) endFrame = frame;
     }
-    EXPECT_EQ(SoundCalls("play ./data/x.wav"), 1);
-    EXPECT_EQ(endFrame, 6);  // 240 falls 36 per frame: empty in the seventh
-    EXPECT_EQ(ComboRunning, 0);
-    EXPECT_EQ(MaxCombo, 5);
+    // 240 falls 36 per frame: empty in the seventh.
+    EXPECT_EQ(std::tuple(SoundCalls("play ./data/x.wav"), endFrame, ComboRunning, MaxCombo), std::tuple(1, 6, 0, 5));
     ComboTimer = 240.0f, Combo = 4;  // a smaller combo leaves the best alone
     PlayFrame();
     EXPECT_EQ(MaxCombo, 5);
-}
-
-TEST_F(PlayFrameTest, StageSkipKeyStartsTheNextStage) {
-    WriteFile("data/stageno.txt", std::string("01"));
-    WriteFile("data/bshp.dat", std::vector<uint8_t>{4, 6});
-    for (const char* name : {"data/stage0.da1", "data/stage0.da2", "data/stage1.da1", "data/stage1.da2"})
-        WriteFile(name, std::vector<uint8_t>{200, 200, 200});
-    LastStage = 1, Lives = 3, HitTimer = 3.0f;
-    ktScript::State.keys[ktPlatform::VK_NUMPAD5] = 1;
+    Combo = -2;  // compared as unsigned: the largest of all
     PlayFrame();
-    EXPECT_EQ(StageNo, 1);
-    EXPECT_EQ(Lives, 5);
-    EXPECT_EQ(HitTimer, 0.0f);
-    EXPECT_FLOAT_EQ(StageTime, 0.1f);  // the new stage's first step
-    EXPECT_NE(Script1File, nullptr);
-    EXPECT_EQ(MusicCalls("loop"), 1);
-    PlayFrame();  // at the last stage: that stage again
-    EXPECT_EQ(StageNo, 1);
-    EXPECT_EQ(Lives, 7);
-    ktScript::State.keys[ktPlatform::VK_NUMPAD5] = 0;
-    PlayFrame();
-    EXPECT_EQ(Lives, 7);
-    CloseScripts();
+    EXPECT_EQ(MaxCombo, -2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // stage with the next stage or the win bonus.
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game_fixture.h"
@@ -41,12 +42,17 @@ protected:
     static int DepthSounds() { return SoundCalls("play ./data/h3d.wav"); }
     static int FlatSounds() { return SoundCalls("play ./data/h2d.wav"); }
     // One first-stream frame of `step` seconds; the count of pattern calls it
-    // made (each one advances BossPose, modulo 4).
+    // made (each one turns BossPose, modulo 4).
     static int Script1Frame(float step) {
         const int32_t before = BossPose;
         GameDelta = step;
         StepScript1();
         return (BossPose - before + 4) % 4;
+    }
+    // The same, with the depth and flat sounds played so far.
+    static std::tuple<int, int, int> Script1Calls(float step) {
+        const int calls = Script1Frame(step);
+        return {calls, DepthSounds(), FlatSounds()};
     }
     static void Script2Frame(float step) {
         GameDelta = step;
@@ -55,50 +61,37 @@ protected:
     // What went to standard error while `run` ran.
     template <typename Run>
     static std::string Messages(Run run) {
-        ::testing::internal::CaptureStderr();
+        testutil::CapturedStderr captured;
         run();
-        return ::testing::internal::GetCapturedStderr();
+        return captured.Take();
     }
 };
 
+// Stage 10: its files are named without leading zeros.
 TEST_F(StageTest, StartStageSetsUpTheStageAndLeavesTheGameAlone) {
-    WriteStage(1, Bytes{0, 0, 0}, Bytes{0, 0});
-    StageNo = 1, HitTimer = 3.5f, BossX = 10.0f, BossY = 11.0f, BossPose = 3, BossVX = 100;
-    BossVY = -200, ReverseCooldown = 2.5f, Lives = 1, PlayerX = 30.0f, PlayerY = 40.0f;
-    ShotTimer = 0.5f, PlayerFrame = 2, ReverseStock = 0, StageTime = 12.0f, DepthShotCursor = 9;
-    FlatShotCursor = 8, PlayerShotCursor = 7, BurstCursor = 6, SideScroll = 100.0f;
-    CenterScroll = 50.0f, Bombs = 3, BombTimer = 20.0f, Score = 1234, Combo = 55, MaxCombo = 66;
+    WriteFile("data/bshp.dat", Bytes{1, 9, 9, 9, 9, 9, 9, 9, 9, 9, 2});
+    WriteStage(10, Bytes{0, 0, 0}, Bytes{0, 0});
+    StageNo = 10, HitTimer = 3.5f, BossX = 10.0f, BossY = 11.0f, BossPose = 3, BossVX = 100, BossVY = -200;
+    ReverseCooldown = 2.5f, Lives = 1, PlayerX = 30.0f, PlayerY = 40.0f, ShotTimer = 0.5f, PlayerFrame = 2;
+    ReverseStock = 0, StageTime = 12.0f, DepthShotCursor = 9, FlatShotCursor = 8, PlayerShotCursor = 7;
+    BurstCursor = 6, SideScroll = 100.0f, CenterScroll = 50.0f, Bombs = 3, BombTimer = 20.0f;
+    Score = 1234, Combo = 55, MaxCombo = 66;
     for (auto& shot : DepthShot) shot.active = 1;
     for (auto& shot : FlatShot) shot.active = 1;
     PlayerShot[4].active = 1;
     Burst[6].active = 1;
-
     StartStage();
-
-    EXPECT_EQ(HitTimer + ReverseCooldown + StageTime + ShotTimer + SideScroll + CenterScroll + BombTimer, 0.0f);
-    EXPECT_EQ(BossX, 120.0f);
-    EXPECT_EQ(BossY, 50.0f);
-    EXPECT_EQ(BossPose + BossVX + BossVY + PlayerFrame, 0);
-    EXPECT_EQ(BossHp, 2 * 500);
-    EXPECT_EQ(Lives, 3);
-    EXPECT_EQ(PlayerX, 120.0f);
-    EXPECT_EQ(PlayerY, 200.0f);
-    EXPECT_EQ(ReverseStock, 2);
-    EXPECT_EQ(Bombs, 5);
-    for (const auto& shot : DepthShot) ASSERT_EQ(shot.active, 0);
-    for (const auto& shot : FlatShot) ASSERT_EQ(shot.active, 0);
-    EXPECT_EQ(Script1Delay, 3.0f);
-    EXPECT_EQ(Script2Delay, 3.0f);
-    EXPECT_EQ(DepthShotCursor + FlatShotCursor + PlayerShotCursor + BurstCursor, 0);
-    EXPECT_NE(Script1File, nullptr);
-    EXPECT_NE(Script2File, nullptr);
-    EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage1.bmp");
+    EXPECT_EQ(std::tuple(HitTimer, ReverseCooldown, StageTime, ShotTimer, SideScroll, CenterScroll, BombTimer),
+              std::tuple(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(std::tuple(BossX, BossY, BossPose, BossVX, BossVY, BossHp), std::tuple(120.0f, 50.0f, 0, 0, 0, 2 * 500));
+    EXPECT_EQ(std::tuple(Lives, PlayerX, PlayerY, PlayerFrame, ReverseStock, Bombs), std::tuple(3, 120.0f, 200.0f, 0, 2, 5));
+    EXPECT_EQ(std::tuple(ActiveIn(DepthShot), ActiveIn(FlatShot), Script1Delay, Script2Delay), std::tuple(0, 0, 3.0f, 3.0f));
+    EXPECT_EQ(std::tuple(DepthShotCursor, FlatShotCursor, PlayerShotCursor, BurstCursor), std::tuple(0, 0, 0, 0));
+    EXPECT_TRUE(Script1File && Script2File);
+    EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage10.bmp");
     EXPECT_EQ(ktScript::State.sounds, (Calls{"stop ./data/music.wav", "loop ./data/music.wav"}));
     // Shots and bursts in flight, points and the combo carry over.
-    EXPECT_EQ(PlayerShot[4].active + Burst[6].active, 2);
-    EXPECT_EQ(Score, 1234u);
-    EXPECT_EQ(Combo, 55);
-    EXPECT_EQ(MaxCombo, 66);
+    EXPECT_EQ(std::tuple(PlayerShot[4].active, Burst[6].active, Score, Combo, MaxCombo), std::tuple(1, 1, 1234u, 55, 66));
 }
 
 TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
@@ -108,16 +101,10 @@ TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
         int32_t mode, stage, hp;
     } cases[] = {{2, 0, 750}, {2, 1, 250}, {1, 0, 1500}, {0, 2, 127500}, {1, 3, -500}, {2, 3, -250}};
     for (const auto& c : cases) {
-        GameMode = c.mode;
-        StageNo = c.stage;
+        GameMode = c.mode, StageNo = c.stage;
         StartStage();
         EXPECT_EQ(BossHp, c.hp) << "mode " << c.mode << " stage " << c.stage;
     }
-    std::filesystem::remove(folder + "/data/bshp.dat");
-    const std::string message = Messages([] { StartStage(); });
-    EXPECT_EQ(BossHp, -250);
-    EXPECT_NE(message.find("bshp.dat"), std::string::npos) << message;
-
     // Bombs stop at 15; lives have no ceiling.
     for (const int32_t bombs : {13, 14, 15}) {
         Bombs = bombs;
@@ -127,18 +114,10 @@ TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
     Lives = 20;
     StartStage();
     EXPECT_EQ(Lives, 22);
-}
-
-TEST_F(StageTest, StageFilesAreNamedWithoutLeadingZeros) {
-    WriteFile("data/bshp.dat", Bytes(11, 2));
-    WriteStage(10, Bytes{13, 0, 20}, Bytes{5, 20});
-    StageNo = 10;
-    StartAndWait();
-    EXPECT_STREQ(ktDraw::ImageObjects[StageImage].name, "./data/stage10.bmp");
-    EXPECT_EQ(Script1Frame(0.01f), 2);
-    EXPECT_EQ(DepthSounds(), 1);
-    Script2Frame(0.01f);
-    EXPECT_EQ(BossVY, 100);
+    std::filesystem::remove(folder + "/data/bshp.dat");
+    const std::string message = Messages([] { StartStage(); });
+    EXPECT_EQ(BossHp, -250);
+    EXPECT_NE(message.find("bshp.dat"), std::string::npos) << message;
 }
 
 TEST_F(StageTest, FirstStreamReadsOneEntryPerFrameAndKeepsTheRemainder) {
@@ -147,73 +126,36 @@ TEST_F(StageTest, FirstStreamReadsOneEntryPerFrameAndKeepsTheRemainder) {
     for (int i = 0; i < 3; i++) EXPECT_EQ(Script1Frame(1.0f), 0);  // 3 s in; 0 is not due
     EXPECT_EQ(DepthSounds(), 0);
     // Delays of 0 bring the next entry on the next frame, never two at once.
-    for (int entry = 1; entry <= 3; entry++) {
-        EXPECT_EQ(Script1Frame(0.1f), 2);
-        EXPECT_EQ(DepthSounds(), entry);
-    }
+    for (int entry = 1; entry <= 3; entry++) EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, entry, 0));
     // The 2-second delay is added to the -0.3 left over.
     EXPECT_NEAR(Script1Delay, -0.3f + 2.0f, 1e-5);
     EXPECT_EQ(Script1Frame(1.6f), 0);
-    EXPECT_EQ(Script1Frame(0.2f), 2);  // end of file: two silent -1 codes
-    EXPECT_EQ(DepthSounds(), 3);
+    EXPECT_EQ(Script1Calls(0.2f), std::tuple(2, 3, 0));  // end of file: two silent -1 codes
     EXPECT_NEAR(Script1Delay, -0.1f - 0.05f, 1e-5);
 }
 
-TEST_F(StageTest, OneEntryStreamRepeatsWithItsEndOfFilePass) {
+TEST_F(StageTest, StreamsStartOverAfterAnEndOfFilePassReadingMinusOneForMissingBytes) {
     WriteStage(0, Bytes{49, 60, 20}, Bytes{});
     StartAndWait();
     for (auto& shot : DepthShot) shot.active = 1;
-    EXPECT_EQ(Script1Frame(0.5f), 2);
     // 49 is a depth code (it clears the depth shots, silently), 60 a flat one.
-    for (const auto& shot : DepthShot) ASSERT_EQ(shot.active, 0);
-    EXPECT_EQ(DepthSounds(), 0);
-    EXPECT_EQ(FlatSounds(), 1);
+    EXPECT_EQ(Script1Calls(0.5f), std::tuple(2, 0, 1));
+    EXPECT_EQ(ActiveIn(DepthShot), 0);
     EXPECT_NEAR(Script1Delay, 0.5f, 1e-5);
     EXPECT_EQ(Script1Frame(0.25f), 0);
-    EXPECT_EQ(Script1Frame(0.5f), 2);  // end of file
-    EXPECT_EQ(FlatSounds(), 1);
+    EXPECT_EQ(Script1Calls(0.5f), std::tuple(2, 0, 1));  // end of file
     EXPECT_NEAR(Script1Delay, -0.25f - 0.05f, 1e-5);
-    EXPECT_EQ(Script1Frame(0.01f), 2);  // reopened: the entry again
-    EXPECT_EQ(FlatSounds(), 2);
-}
-
-TEST_F(StageTest, OddLengthStreamReadsMinusOneForTheMissingBytesThenReopens) {
+    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 0, 2));  // reopened: the entry again
+    // An odd length: 60, a missing code, a missing delay, then from the start.
     WriteStage(0, Bytes{13, 0, 20, 60}, Bytes{});
     StartAndWait();
     EXPECT_EQ(Script1Frame(0.1f), 2);
-    EXPECT_EQ(Script1Frame(1.0f), 2);  // 60, a missing code, a missing delay
-    EXPECT_EQ(FlatSounds(), 1);
+    EXPECT_EQ(Script1Calls(1.0f), std::tuple(2, 1, 1));
     EXPECT_NEAR(Script1Delay, -0.1f - 0.05f, 1e-5);
-    EXPECT_EQ(Script1Frame(0.01f), 2);  // from the start again
-    EXPECT_EQ(DepthSounds(), 2);
+    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 2, 1));
 }
 
-TEST_F(StageTest, SecondStreamSteersOneEntryPerFrameAndStartsOver) {
-    WriteStage(0, Bytes{}, Bytes{5, 0, 9, 20, 13});
-    StartAndWait();
-    Script2Frame(0.1f);
-    EXPECT_EQ(BossVY, 100);
-    Script2Frame(0.1f);
-    EXPECT_EQ(BossVX, -100);
-    EXPECT_EQ(BossVY, 0);
-    EXPECT_NEAR(Script2Delay, -0.2f + 1.0f, 1e-5);
-    Script2Frame(1.0f);  // 13, then a missing delay byte and the reopen
-    EXPECT_EQ(BossVX, 100);
-    EXPECT_NEAR(Script2Delay, -0.2f - 0.05f, 1e-5);
-    Script2Frame(0.01f);
-    EXPECT_EQ(BossVY, 100);
-
-    WriteStage(0, Bytes{}, Bytes{9, 20});
-    StartAndWait();
-    Script2Frame(0.5f);
-    BossVX = 42;
-    Script2Frame(0.75f);  // SteerBoss(-1) changes nothing
-    EXPECT_EQ(BossVX, 42);
-    Script2Frame(0.01f);
-    EXPECT_EQ(BossVX, -100);
-}
-
-TEST_F(StageTest, MissingOrEmptyStreamsReadNothingUntilTheNextStage) {
+TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
     const std::string message = Messages([this] { StartAndWait(); });
     EXPECT_NE(message.find("./data/stage0.da1"), std::string::npos) << message;
     EXPECT_NE(message.find("./data/stage0.da2"), std::string::npos) << message;
@@ -223,20 +165,17 @@ TEST_F(StageTest, MissingOrEmptyStreamsReadNothingUntilTheNextStage) {
         StepScript2();
     }
     EXPECT_EQ(BossVX, 77);
-
     // Empty files, or a folder in a stream's place, give no byte: closed.
     WriteStage(0, Bytes{}, Bytes{});
     StartAndWait();
     EXPECT_EQ(Script1Frame(0.1f), 0);
     StepScript2();
-    EXPECT_EQ(Script1File, nullptr);
-    EXPECT_EQ(Script2File, nullptr);
+    EXPECT_EQ(std::tuple(Script1File, Script2File), std::tuple(nullptr, nullptr));
     std::filesystem::remove(folder + "/data/stage0.da1");
     std::filesystem::create_directory(folder + "/data/stage0.da1");
     StartAndWait();
     EXPECT_EQ(Script1Frame(0.1f), 0);
     EXPECT_EQ(Script1File, nullptr);
-
     // A file that vanishes is read to its end, then the reopen fails.
     std::filesystem::remove(folder + "/data/stage0.da1");
     WriteStage(0, Bytes{13, 0, 0}, Bytes{9, 20});
@@ -260,21 +199,14 @@ TEST_F(StageTest, BeatenBossStartsTheNextStageAndCutsTheHitSequence) {
     StartStage();
     BossHp = 0;
     CheckStageClear();  // 0 is still standing
-    EXPECT_EQ(StageNo, 0);
-    EXPECT_NE(Script1File, nullptr);
-
+    EXPECT_EQ(std::tuple(StageNo, Script1File != nullptr), std::tuple(0, true));
     BossHp = -1, HitTimer = 2.0f;
     CheckStageClear();
-    EXPECT_EQ(StageNo, 1);
-    EXPECT_EQ(BossHp, 1000);
-    EXPECT_EQ(HitTimer, 0.0f);
-    EXPECT_EQ(Lives, 7);
-    EXPECT_EQ(Score, 500u);  // no bonus between stages
-    EXPECT_EQ(ktSystem::SceneId, 1);
-    Script1Delay = Script2Delay = 0.0f;  // the streams are stage 1's
+    // No bonus between stages; the streams are stage 1's.
+    EXPECT_EQ(std::tuple(StageNo, BossHp, HitTimer, Lives, Score, ktSystem::SceneId), std::tuple(1, 1000, 0.0f, 7, 500u, 1));
+    Script1Delay = Script2Delay = 0.0f;
     ktScript::State.sounds.clear();
-    EXPECT_EQ(Script1Frame(0.1f), 2);
-    EXPECT_EQ(FlatSounds(), 1);
+    EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, 0, 1));
     StepScript2();
     EXPECT_EQ(BossVX, -100);
 }
@@ -285,20 +217,15 @@ TEST_F(StageTest, LastBossPaysTheWinBonusAndGoesToTheResults) {
     LastStage = 0, Lives = 2, Bombs = 1, Score = 100, MaxCombo = 7, BossHp = -3;
     ktSystem::SceneId = 1;
     CheckStageClear();
-    EXPECT_EQ(Score, 100u + 12000000u);
-    EXPECT_EQ(MaxCombo, 7 + 1200);
-    EXPECT_EQ(ktSystem::SceneId, 4);
-    EXPECT_EQ(Script1File, nullptr);
-    EXPECT_EQ(Script2File, nullptr);
+    EXPECT_EQ(std::tuple(Score, MaxCombo, ktSystem::SceneId, Script1File, Script2File),
+              std::tuple(100u + 12000000u, 7 + 1200, 4, nullptr, nullptr));
     EXPECT_EQ(ktScript::State.sounds, (Calls{"stop ./data/music.wav", "loop ./data/loop.wav"}));
     BossVX = 33;
     Script2Frame(0.1f);  // the rest of that frame reads no stream
     EXPECT_EQ(BossVX, 33);
-
     StageNo = LastStage = 3, Lives = 10, Bombs = 15, BossHp = -1, MaxCombo = 0, Score = 4200000000u;
     CheckStageClear();
-    EXPECT_EQ(Score, 4294967295u);  // saturates
-    EXPECT_EQ(MaxCombo, 10 * 300 + 15 * 600);
+    EXPECT_EQ(std::tuple(Score, MaxCombo), std::tuple(4294967295u, 10 * 300 + 15 * 600));  // the score saturates
 }
 
 }  // namespace

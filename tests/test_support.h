@@ -1,6 +1,5 @@
 // Scaffolding shared by the tests: scratch folders, file writers (bitmaps,
-// "coded" pictures whose every pixel tells where it came from, wave files),
-// and the game's random generator written out on its own.
+// "coded" pictures whose every pixel tells where it came from, wave files).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,15 +30,38 @@ inline void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 inline std::string ReadText(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return "";
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 // A text file that the game writes (the score log), read as text: lines end
 // in "\n" whatever line end the system writes.
 inline std::string ReadLines(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return "";
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+inline Bytes ReadBytes(const std::string& path) {
+    const std::string text = ReadText(path);
+    return Bytes(text.begin(), text.end());
+}
+
+// Standard error, captured from construction to Take(); a test that stops
+// early still lets it go.
+class CapturedStderr {
+public:
+    CapturedStderr() { ::testing::internal::CaptureStderr(); }
+    ~CapturedStderr() {
+        if (!taken_) ::testing::internal::GetCapturedStderr();
+    }
+    std::string Take() {
+        taken_ = true;
+        return ::testing::internal::GetCapturedStderr();
+    }
+
+private:
+    bool taken_ = false;
+};
 
 // A fresh, empty folder in the system's temporary folder. The process id is
 // part of its name, so test programs of several build folders can run at once.
@@ -98,28 +120,21 @@ struct Rgb {
 inline void WriteBmp(const std::string& path, int width, int height,
                      const std::function<Rgb(int, int)>& pixel) {
     const int rowBytes = (width * 3 + 3) & ~3;
-    const uint32_t imageSize = uint32_t(rowBytes * height);
-    Bytes out(54 + imageSize, 0);
+    Bytes out(54 + size_t(rowBytes) * size_t(height), 0);
     auto put32 = [&](size_t at, uint32_t v) {
         for (int i = 0; i < 4; i++) out[at + size_t(i)] = uint8_t(v >> (8 * i));
     };
-    out[0] = 'B';
-    out[1] = 'M';
+    out[0] = 'B', out[1] = 'M', out[26] = 1, out[28] = 24;
     put32(2, uint32_t(out.size()));
     put32(10, 54);
     put32(14, 40);
     put32(18, uint32_t(width));
     put32(22, uint32_t(height));
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, imageSize);
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
             const Rgb c = pixel(x, y);
             const size_t at = 54 + size_t(height - 1 - y) * size_t(rowBytes) + size_t(x) * 3;
-            out[at] = c.b;
-            out[at + 1] = c.g;
-            out[at + 2] = c.r;
+            out[at] = c.b, out[at + 1] = c.g, out[at + 2] = c.r;
         }
     WriteBytes(path, out);
 }
@@ -131,13 +146,6 @@ inline void WritePlainBmp(const std::string& path, int width, int height, Rgb co
 
 // The raw display pixel of a bitmap colour.
 inline uint16_t Raw(Rgb c) { return ktDraw::PixelOf(uint32_t(c.r) | uint32_t(c.g) << 8 | uint32_t(c.b) << 16); }
-
-// A colour that tells its column apart in the display's format and is never
-// black: red carries the low five bits, green the next six.
-inline Rgb ColumnColour(int column) {
-    return {uint8_t((column & 31) << 3), uint8_t(((column >> 5) & 63) << 2), 0x80};
-}
-inline int ColumnOf(uint16_t pixel) { return (pixel >> 11) | (((pixel >> 5) & 63) << 5); }
 
 // ---- Coded pictures: pixel (x, y) has the colour of number y * width + x + 1,
 // spread over the display's five red, six green and five blue bits, so a
@@ -207,28 +215,5 @@ inline Bytes Wave(int channels, int bits, uint32_t rate, const Bytes& data) {
 }
 // A short valid sound: 16-bit mono, eight samples.
 inline Bytes TinyWave() { return Wave(1, 16, 22050, Pcm16({0, 900, 1800, 900, 0, -900, -1800, -900})); }
-
-// ---- The game's random generator written out on its own:
-// state * 214013 + 2531011, a draw is bits 16 to 30 of the new state.
-
-struct RefRandom {
-    uint32_t state;
-    int32_t R(int32_t n) {
-        state = state * 214013u + 2531011u;
-        return static_cast<int32_t>((state >> 16) & 0x7FFFu) % n;
-    }
-    // A random field coordinate, 10 to 229.
-    int32_t Field() { return R(220) + 10; }
-};
-
-// The first seed from 1 up whose draws satisfy `wanted`.
-inline uint32_t FindSeed(const std::function<bool(RefRandom&)>& wanted) {
-    for (uint32_t seed = 1; seed < 10000000u; seed++) {
-        RefRandom r{seed};
-        if (wanted(r)) return seed;
-    }
-    ADD_FAILURE() << "no seed found";
-    return 1;
-}
 
 }  // namespace testutil

@@ -1,4 +1,6 @@
 // The frame loop, the window procedure and shutdown, pads and the error box.
+#include <tuple>
+
 #include "engine_fixture.h"
 
 using namespace ktPlatform;
@@ -39,12 +41,6 @@ protected:
         int code = -1;
         return ktSystem::DispatchMessages(&code) ? -1 : code;
     }
-    // The display was released once and the window is gone.
-    static void ExpectClosedOnce() {
-        EXPECT_EQ(State.minimises, 1);
-        EXPECT_EQ(State.windowOpen, 0);
-        EXPECT_EQ(ktSystem::ShutdownState, 2);
-    }
     // Starts the game and queues `messages` for the window.
     void StartWith(std::initializer_list<Message> messages) {
         ASSERT_EQ(ktSystem::StartUp(Entry), 1);
@@ -56,12 +52,9 @@ TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
     State.tick = 5000;
     State.calendarTime = 1234567;
     ASSERT_EQ(ktSystem::StartUp(Entry), 1);
-    EXPECT_EQ(Seed, 1234567u);
-    EXPECT_EQ(State.imeEnabled, 0);
-    EXPECT_EQ(ktSystem::SceneId, 2);
     // The shown window was activated during start-up: the loop's first pass
     // finds no message left that would reset the timer again.
-    EXPECT_EQ(ktSystem::AppActive, 1);
+    EXPECT_EQ(std::tuple(Seed, State.imeEnabled, ktSystem::SceneId, ktSystem::AppActive), std::tuple(1234567u, 0, 2, 1));
     State.tick = 5016;
     EXPECT_EQ(Dispatch(), -1);
     ktSystem::RunFrame();
@@ -74,6 +67,13 @@ TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
     State.tick = 0x10;
     ktSystem::RunFrame();
     EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.032f);
+    // Activation resets the timer: the first frame after it measures 0.
+    State.events.push_back({WM_ACTIVATEAPP, 0, 0});
+    State.events.push_back({WM_ACTIVATEAPP, 1, 0});
+    State.tick = 9000;
+    EXPECT_EQ(Dispatch(), -1);
+    ktSystem::RunFrame();
+    EXPECT_EQ(ktSystem::FrameSeconds, 0.0f);
 }
 
 // Each step of opening the display that fails has its own box; nothing of
@@ -104,35 +104,29 @@ TEST_F(SystemTest, SceneTableRunsOnlyKnownScenesAndSwitchesOnTheNextFrame) {
     EXPECT_EQ(FramesRun[1] + FramesRun[2] + FramesRun[3] + FramesRun[4], 0);
     ktSystem::SceneId = 3;
     ktSystem::RunFrame();
-    EXPECT_EQ(FramesRun[3], 1);
-    EXPECT_EQ(FramesRun[1], 0);  // the new scene waits for the next frame
+    EXPECT_EQ(std::tuple(FramesRun[3], FramesRun[1]), std::tuple(1, 0));  // the new scene waits for the next frame
     ktSystem::RunFrame();
     EXPECT_EQ(FramesRun[1], 1);
 }
 
-TEST_F(SystemTest, EscapeShutsDownOnceAndTheLoopEndsWithoutAnotherFrame) {
+// Escape in a frame ends the loop before another frame; a second Escape
+// (an auto-repeat before the window is gone) and a later close request, or a
+// close request from the system alone, release the display once too.
+TEST_F(SystemTest, EscapeOrACloseRequestShutsDownOnce) {
     StartWith({});
     ktSystem::SceneId = 4;
     EXPECT_EQ(ktSystem::MessageLoop(), 0);
-    EXPECT_EQ(FramesRun[4], 3);  // no frame after the Escape press
-    EXPECT_EQ(ktSystem::ShutdownState, 2);
-    EXPECT_EQ(State.minimises, 1);  // the display was released once
-    EXPECT_EQ(State.displayOpen + State.windowOpen + ktSystem::MainWindow, 0);
-}
-
-TEST_F(SystemTest, SecondEscapeAndLaterCloseRequestReleaseNothingAgain) {
-    StartWith({});
-    ktScript::PressKey(VK_ESCAPE);
-    ktScript::PressKey(VK_ESCAPE);  // an auto-repeat before the window is gone
-    State.events.push_back({WM_CLOSE, 0, 0});
-    EXPECT_EQ(Dispatch(), 0);
-    ExpectClosedOnce();
-}
-
-TEST_F(SystemTest, CloseRequestFromTheSystemShutsDownOnce) {
-    StartWith({{WM_CLOSE, 0, 0}});
-    EXPECT_EQ(Dispatch(), 0);
-    ExpectClosedOnce();
+    EXPECT_EQ(std::tuple(FramesRun[4], ktSystem::ShutdownState, State.minimises, State.displayOpen + State.windowOpen + ktSystem::MainWindow),
+              std::tuple(3, 2, 1, 0));
+    for (bool escapes : {true, false}) {
+        ktScript::UseScriptedPlatform();
+        ktSystem::ResetForTests();
+        StartWith({});
+        if (escapes) ktScript::PressKey(VK_ESCAPE), ktScript::PressKey(VK_ESCAPE);
+        State.events.push_back({WM_CLOSE, 0, 0});
+        EXPECT_EQ(Dispatch(), 0) << escapes;
+        EXPECT_EQ(std::tuple(State.minimises, State.windowOpen, ktSystem::ShutdownState), std::tuple(1, 0, 2)) << escapes;
+    }
 }
 
 TEST_F(SystemTest, AltCombinationsAndOtherMessagesNeverCloseTheGame) {
@@ -145,50 +139,37 @@ TEST_F(SystemTest, AltCombinationsAndOtherMessagesNeverCloseTheGame) {
     for (const Message m : {Message{WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {WM_RBUTTONDBLCLK, 0, 0}, {WM_SETCURSOR, 0, 0}})
         State.events.push_back(m);
     EXPECT_EQ(Dispatch(), -1);
-    EXPECT_EQ(ktSystem::ShutdownState, 0);
-    EXPECT_EQ(ktSystem::MainWindow, 1);
-    EXPECT_EQ(ktSystem::WindowProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 1);
-    EXPECT_EQ(ktSystem::WindowProc(WM_SETCURSOR, 0, 0), 1);
+    EXPECT_EQ(std::tuple(ktSystem::ShutdownState, ktSystem::MainWindow), std::tuple(0, 1));
+    EXPECT_EQ(std::tuple(ktSystem::WindowProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), ktSystem::WindowProc(WM_SETCURSOR, 0, 0)),
+              std::tuple(1, 1));
     ktSystem::WindowProc(WM_MOVE, 0, intptr_t(0x00200010));
-    EXPECT_EQ(ktSystem::ClientLeft, 0x10);
-    EXPECT_EQ(ktSystem::ClientTop, 0x20);
+    EXPECT_EQ(std::tuple(ktSystem::ClientLeft, ktSystem::ClientTop), std::tuple(0x10, 0x20));
 }
 
-TEST_F(SystemTest, PadHalfWayRuleAroundAMiddleCentre) {
+TEST_F(SystemTest, PadsGoByTheHalfWayRuleAroundTheirCentreAndKeepTheLastDirectionUnplugged) {
     State.pads[0] = {1, {32767, 32767, 0}};
     ktSystem::OpenPads();
-    EXPECT_EQ(ktSystem::PadCentreX[1], 0);  // pad 1 gave no reading
+    EXPECT_EQ(std::tuple(ktSystem::PadCentreX[0], ktSystem::PadCentreY[0], ktSystem::PadCentreX[1]), std::tuple(32767, 32767, 0));
     const struct {
         uint32_t position;
         int32_t direction;
     } cases[] = {{0, -1}, {16383, -1}, {16384, 0}, {49149, 0}, {49150, 1}, {65535, 1}};
     for (const auto& c : cases) {
-        State.pads[0].reading = {c.position, 32767, 0};
+        State.pads[0].reading = {c.position, 32767, 8};
         int32_t x = 9, y = 9;
         ktSystem::PadStick(0, &x, &y);
-        EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.direction, 0)) << c.position;
+        EXPECT_EQ(std::tuple(x, y), std::tuple(c.direction, 0)) << c.position;
     }
-    State.pads[0].reading.buttons = 8;
-    EXPECT_EQ(ktSystem::PadButton(0, 4), 1);
-    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
-}
-
-TEST_F(SystemTest, PadWithoutStartReadingAndMissingPad) {
-    ktSystem::OpenPads();  // no pad yet: centres 0
+    EXPECT_EQ(std::tuple(ktSystem::PadButton(0, 4), ktSystem::PadButton(0, 1)), std::tuple(1, 0));
+    // Pad 1 gave no reading at start: centre 0, so 0 is -1 and anything
+    // above is +1; unplugged again, the last direction stays.
+    State.pads[1] = {1, {0, 1, 1}};
     int32_t x = 0, y = 0;
-    ktSystem::PadStick(0, &x, &y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(0, 0));
-    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
-    // Plugged in later: centre 0, so 0 is −1 and anything above is +1.
-    State.pads[0] = {1, {0, 1, 1}};
-    ktSystem::PadStick(0, &x, &y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(-1, 1));
-    EXPECT_EQ(ktSystem::PadButton(0, 1), 1);
-    // Unplugged again: the last direction stays.
-    State.pads[0].present = 0;
-    ktSystem::PadStick(0, &x, &y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(-1, 1));
-    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
+    ktSystem::PadStick(1, &x, &y);
+    EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1)), std::tuple(-1, 1, 1));
+    State.pads[1].present = 0;
+    ktSystem::PadStick(1, &x, &y);
+    EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1)), std::tuple(-1, 1, 0));
 }
 
 TEST_F(SystemTest, ErrorBoxJoinsCaptionAndTextAndBeeps) {

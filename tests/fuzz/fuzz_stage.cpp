@@ -140,32 +140,24 @@ void Turns(int count) {
     for (int i = 0; i < count; i++) Turn();
 }
 
-// Title, mode select (rows 0 KIDS, 1 STANDARD, 2 MASTER; the cursor starts on
-// 1) and character select (the cursor starts on row 1), then into the stage.
+// Title, mode select (rows 0 KIDS, 1 STANDARD, 2 MASTER) and character
+// select, each from its middle row, then into the stage.
 void EnterPlay(int modeRow, int characterRow) {
     HoldOnly(VK_RETURN);
     Turns(2);
-    if (ktSystem::SceneId != 5) std::abort();
-    for (int row = 1; row != modeRow; row += modeRow > row ? 1 : -1) {
-        HoldOnly(modeRow > row ? VK_DOWN : VK_UP);
+    for (const int row : {modeRow, characterRow}) {
+        for (int at = 1; at != row; at += row > at ? 1 : -1) {
+            HoldOnly(row > at ? VK_DOWN : VK_UP);
+            Turns(1);
+            HoldOnly(0);
+            Turns(1);
+        }
+        HoldOnly(VK_Z);
         Turns(1);
         HoldOnly(0);
         Turns(1);
     }
-    HoldOnly(VK_Z);
-    Turns(1);
-    if (ktSystem::SceneId != 3 || GameMode != 2 - modeRow) std::abort();
-    HoldOnly(0);
-    Turns(1);
-    for (int row = 1; row != characterRow; row += characterRow > row ? 1 : -1) {
-        HoldOnly(characterRow > row ? VK_DOWN : VK_UP);
-        Turns(1);
-        HoldOnly(0);
-        Turns(1);
-    }
-    HoldOnly(VK_Z);
-    Turns(1);
-    if (ktSystem::SceneId != 1 || Character != characterRow) std::abort();
+    if (ktSystem::SceneId != 1 || GameMode != 2 - modeRow || Character != characterRow) std::abort();
 }
 
 // The game works in the scratch folder while an input runs, and a crash or

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "font.h"
+#include "game.h"
 #include "picture.h"
 #include "shapes.h"
 #include "sprite_book.h"
@@ -21,7 +22,7 @@ constexpr const char* SmallFontFile = "font/small.txt";
 constexpr const char* DigitFontFile = "font/digits.txt";
 constexpr const char* SpriteFiles[] = {"sprites/shots.txt", "sprites/icons.txt"};
 // The player's figures in `Character` order; variant f is animation frame f.
-constexpr int CharacterCount = 3;
+constexpr int CharacterCount = ::CharacterCount;
 constexpr const char* CraftFiles[CharacterCount] = {"shapes/aster.txt", "shapes/briony.txt", "shapes/calla.txt"};
 constexpr const char* DepthShotFile = "shapes/depth_shots.txt";
 constexpr const char* ShapesFolder = "shapes";

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "noise.h"
 
@@ -34,27 +36,34 @@ constexpr ModeRow ModeRows[3] = {
     {"MASTER", "1.5x SPEED", 3, {255, 80, 80}},
 };
 
-// Character select rows: character r in row r.
-struct Velocity {
-    int vx, vy;
-};
-struct CharacterRow {
+// Character select rows: character r in row r. What a row tells of its
+// character comes from the game's own table.
+struct CharacterLook {
     const char* name;
-    const char* speed;
-    const char* volley;
-    const char* rate;
     Rgb colour;
-    int shotCount;
-    Velocity volleyShots[8];
 };
-constexpr CharacterRow CharacterRows[CharacterCount] = {
-    {"ASTER", "130 PX/S", "4 SHOTS: 3 UP 1 BACK", "9 VOLLEYS/S", {80, 210, 255}, 4,
-     {{0, -300}, {75, -300}, {-75, -300}, {0, 300}}},
-    {"BRIONY", "115 PX/S", "6 SHOTS: 4 UP 2 BACK", "6 VOLLEYS/S", {255, 120, 200}, 6,
-     {{120, -300}, {-120, -300}, {45, -300}, {-45, -300}, {75, 300}, {-75, 300}}},
-    {"CALLA", "100 PX/S", "8 SHOTS: 5 UP 3 BACK", "4.5 VOLLEYS/S", {255, 190, 70}, 8,
-     {{0, -300}, {75, -300}, {-75, -300}, {150, -300}, {-150, -300}, {0, 300}, {75, 300}, {-75, 300}}},
+constexpr CharacterLook CharacterLooks[CharacterCount] = {
+    {"ASTER", {80, 210, 255}},
+    {"BRIONY", {255, 120, 200}},
+    {"CALLA", {255, 190, 70}},
 };
+
+// "130 PX/S", "4 SHOTS: 3 UP 1 BACK" and "9 VOLLEYS/S" (one decimal at most).
+struct CharacterFacts {
+    std::string speed, volley, rate;
+};
+CharacterFacts FactsOf(const ::CharacterRow& row) {
+    int up = 0;
+    for (int s = 0; s < row.volleySize; ++s) up += row.volley[s].vy < 0;
+    char rate[16];
+    std::snprintf(rate, sizeof rate, "%.1f", 1.0 / row.volleyPeriod);
+    std::string rateText = rate;
+    if (rateText.size() > 2 && rateText.compare(rateText.size() - 2, 2, ".0") == 0) rateText.resize(rateText.size() - 2);
+    return {std::to_string(row.speed) + " PX/S",
+            std::to_string(row.volleySize) + " SHOTS: " + std::to_string(up) + " UP " +
+                std::to_string(row.volleySize - up) + " BACK",
+            rateText + " VOLLEYS/S"};
+}
 
 constexpr Rgb Ink{10, 6, 24};  // outline of big lettering
 
@@ -80,9 +89,12 @@ bool CheckTexts(const Assets& a, std::string& error) {
         if (!CheckText(a.small, t, error)) return false;
     for (const ModeRow& r : ModeRows)
         if (!CheckText(a.small, r.name, error) || !CheckText(a.small, r.hint, error)) return false;
-    for (const CharacterRow& r : CharacterRows)
-        for (const char* t : {r.name, r.speed, r.volley, r.rate, "SPEED", "VOLLEY", "RATE"})
-            if (!CheckText(a.small, t, error)) return false;
+    for (int r = 0; r < CharacterCount; ++r) {
+        const CharacterFacts facts = FactsOf(::CharacterTable[r]);
+        for (const std::string& t : {std::string(CharacterLooks[r].name), facts.speed, facts.volley, facts.rate,
+                                     std::string("SPEED"), std::string("VOLLEY"), std::string("RATE")})
+            if (!CheckText(a.small, t.c_str(), error)) return false;
+    }
     return true;
 }
 
@@ -249,7 +261,9 @@ bool MakeCharacterSelectPicture(const Assets& a, Picture& p, std::string& error)
     if (!CheckTexts(a, error)) return false;
     p = MakePicture(ScreenWidth, ScreenHeight);
     for (int r = 0; r < CharacterCount; ++r) {
-        const CharacterRow& row = CharacterRows[r];
+        const CharacterLook& row = CharacterLooks[r];
+        const ::CharacterRow& character = ::CharacterTable[r];
+        const CharacterFacts facts = FactsOf(character);
         const int top = r * RowHeight;
         RowPanel(p, top, row.colour);
         // The craft, twice its size, on a lit pad.
@@ -261,7 +275,7 @@ bool MakeCharacterSelectPicture(const Assets& a, Picture& p, std::string& error)
         const Rgb label = Mix(row.colour, Rgb{160, 160, 190}, 0.6f);
         const Rgb value{240, 240, 255};
         const char* labels[3] = {"SPEED", "VOLLEY", "RATE"};
-        const char* values[3] = {row.speed, row.volley, row.rate};
+        const char* values[3] = {facts.speed.c_str(), facts.volley.c_str(), facts.rate.c_str()};
         for (int k = 0; k < 3; ++k) {
             DrawText(p, a.small, 74, top + 36 + 13 * k, labels[k], Plain(label));
             DrawText(p, a.small, 116, top + 36 + 13 * k, values[k], Plain(value));
@@ -275,8 +289,8 @@ bool MakeCharacterSelectPicture(const Assets& a, Picture& p, std::string& error)
                 Paint(p, bx + x, by + y, edge ? Scale(row.colour, 0.7f) : grid ? Rgb{22, 26, 50} : Rgb{12, 14, 32});
             }
         const float cx = bx + size / 2.0f, cy = by + size / 2.0f + 6;
-        for (int s = 0; s < row.shotCount; ++s) {
-            float vx = static_cast<float>(row.volleyShots[s].vx), vy = static_cast<float>(row.volleyShots[s].vy);
+        for (int s = 0; s < character.volleySize; ++s) {
+            float vx = static_cast<float>(character.volley[s].vx), vy = static_cast<float>(character.volley[s].vy);
             float len = std::sqrt(vx * vx + vy * vy);
             float reach = vy < 0 ? 34.0f : 20.0f;
             float ex = cx + vx / len * reach, ey = cy + vy / len * reach;

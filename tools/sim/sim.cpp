@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -15,6 +16,7 @@
 
 #include "game.h"
 #include "global_table.h"
+#include "headless.h"
 #include "ktDraw.h"
 #include "ktSound.h"
 #include "ktSystem.h"
@@ -123,18 +125,12 @@ public:
         return failed ? ExpectFailed : AllRan;
     }
 
-    ~Simulator() {
-        if (started_ && !quit_) {
-            ktDraw::CloseScreen();
-            ktSound::Close();
-        }
-        ZeroGameState();
-    }
 
 private:
     std::ostream& out_;
     std::ostream& err_;
     std::string root_;
+    std::unique_ptr<Headless> game_;  // from the game's start on
     int lineNo_ = 0;
     bool started_ = false;
     bool quit_ = false;
@@ -195,13 +191,8 @@ private:
     void StartUp() {
         if (started_) return;
         started_ = true;
-        ktScript::UseScriptedPlatform();
-        ktSystem::ResetForTests();
-        ZeroGameState();
-        std::error_code ec;
-        std::filesystem::current_path(root_, ec);
-        if (ec) Fail("cannot enter the folder " + root_);
-        State.basePath = root_ + "/";
+        game_ = std::make_unique<Headless>(root_);
+        if (!game_->ok()) Fail("cannot enter the folder " + root_);
         State.calendarTime = seed_;  // start-up seeds GameRandom with the calendar time
         State.pads[0] = {padPresent_, pad_};
         if (!ktSystem::StartUp(GameEntryPoints)) Fail("the window could not be created");
@@ -612,15 +603,8 @@ private:
 
 int RunScript(std::istream& in, const std::string& name, const std::string& defaultRoot,
               std::ostream& out, std::ostream& err) {
-    std::filesystem::path cwd = std::filesystem::current_path();
-    int status;
-    {
-        Simulator simulator(out, err, defaultRoot);
-        status = simulator.Run(in, name);
-    }
-    std::error_code ec;
-    std::filesystem::current_path(cwd, ec);
-    return status;
+    Simulator simulator(out, err, defaultRoot);
+    return simulator.Run(in, name);
 }
 
 }  // namespace sim

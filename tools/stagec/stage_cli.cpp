@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "pattern_tables.h"
 #include "stagec.h"
 
 namespace stagec {
@@ -170,18 +171,19 @@ int Estimate(int argc, char** argv) {
 }
 
 int Codes() {
-    static constexpr const char* Titles[3] = {
-        "Shot lines, depth shots (codes 1-49; 0 is 'none')",
-        "Shot lines, flat shots (codes 50-100)",
-        "Move lines, boss moves (codes 0-49)",
+    // The code ranges of the three families, as the game's tables have them.
+    const std::string titles[3] = {
+        "Shot lines, depth shots (codes 1-" + std::to_string(DepthPatternCount - 1) + "; 0 is 'none')",
+        "Shot lines, flat shots (codes " + std::to_string(FlatPatternFirst) + "-" + std::to_string(FlatPatternLast) + ")",
+        "Move lines, boss moves (codes 0-" + std::to_string(BossCodeCount - 1) + ")",
     };
     for (int f = 0; f < 3; f++) {
-        std::printf("%s%s:\n", f ? "\n" : "", Titles[f]);
+        std::printf("%s%s:\n", f ? "\n" : "", titles[f].c_str());
         for (int code = 0; code < 256; code++) {
             const char* name = CodeName(static_cast<CodeFamily>(f), code);
             if (name) {
                 std::printf("  %3d  %-26s %s\n", code, name,
-                            CodeDescription(static_cast<CodeFamily>(f), code));
+                            CodeDescription(static_cast<CodeFamily>(f), code).c_str());
             }
         }
     }

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "pattern_tables.h"
 #include "stagec.h"
 
 namespace stagec {
@@ -99,7 +100,8 @@ int ParseCode(CompileState& s, const std::string& token, bool shotLine, int* cod
     if (lower == "none") {
         if (!shotLine) {
             return Fail(s, "'none' belongs on shot lines; on a move line code 0 is boss.stop, "
-                           "and a code that changes nothing is a number from 50 to 255");
+                           "and a code that changes nothing is a number from " + std::to_string(BossCodeCount) +
+                               " to 255");
         }
         *code = 0;
         return 1;
@@ -407,7 +409,7 @@ namespace {
 
 std::string ShotCodeText(int code) {
     if (code == 0) return "none";
-    const char* name = CodeName(code < 50 ? FamilyDepth : FamilyFlat, code);
+    const char* name = CodeName(code < DepthPatternCount ? FamilyDepth : FamilyFlat, code);
     return name ? name : std::to_string(code);
 }
 

@@ -43,8 +43,9 @@ constexpr int MaxStreamEntries = 100000;  // a guard against runaway repeats
 // when the code does nothing in that family (it is then written as a number).
 const char* CodeName(CodeFamily family, int code);
 
-// A few words on what a code does, or nullptr when it has no name.
-const char* CodeDescription(CodeFamily family, int code);
+// A few words on what a code does, told from the game's own tables; empty
+// when the code has no name.
+std::string CodeDescription(CodeFamily family, int code);
 
 // Looks up a name of any family (case-insensitive). 1 and the family and code
 // when known, 0 otherwise.
