@@ -98,15 +98,6 @@ protected:
         LinkRealData(except);
     }
 
-    // The real data folder and the whole resource set, as at start-up; the
-    // boxes and sound calls of loading are forgotten.
-    void LoadRealResources() {
-        UseRealData();
-        LoadResourceSet();
-        ktScript::State.boxes.clear();
-        ktScript::State.sounds.clear();
-    }
-
     // Writes a file of the scratch folder ("data/stage0.da1", "point.txt").
     void WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
         testutil::WriteBytes(folder + "/" + name, bytes);

@@ -171,26 +171,6 @@ TEST_F(WholeGameTest, StageCountOutOfRangeStillEndsTheGame) {
     }
 }
 
-// A log that cannot be opened costs one message and this one line; the title
-// comes back and the next game is logged. (The lines of earlier games are
-// kept as they are: tests/scenarios/lost_game.sim.)
-TEST_F(WholeGameTest, ScoreLogThatCannotBeWrittenLosesOneLine) {
-    LinkRealData();
-    ASSERT_EQ(ktSystem::StartUp(GameEntryPoints), 1);
-    fs::create_directory(folder + "/point.txt");  // no file can be opened by that name
-    ASSERT_NO_FATAL_FAILURE(MenusIntoPlay());
-    testutil::CapturedStderr captured;
-    FinishGame();
-    const std::string err = captured.Take();
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_NE(err.find("point.txt"), std::string::npos) << err;
-    fs::remove(folder + "/point.txt");
-    ASSERT_NO_FATAL_FAILURE(MenusIntoPlay(0, 2));
-    const std::string line = FinishGame();
-    EXPECT_TRUE(std::regex_match(line, LogLine(LastStage, "N:CALLA", "KIDS"))) << line;
-    EXPECT_EQ(std::tuple(ReadFile("point.txt"), ktScript::State.boxes.size()), std::tuple(line, size_t(0)));
-}
-
 // ---- Folders: where the stage data comes from and the log goes -------------------
 
 // The program folder (pictures, sounds and the built stage set) is a folder of
@@ -231,48 +211,52 @@ TEST_F(FoldersTest, ScratchWorkingFolderPlaysTheProgramFoldersStagesAndKeepsTheL
     EXPECT_EQ(StageDataSource, 1);
 }
 
+// A working folder that takes no log sends the line to the player's data
+// folder, made when needed, with one message naming it; where that cannot be
+// made either, the line is lost with one message. Once point.txt can be
+// written again, the next game is in it. Nothing logged earlier changes.
 TEST_F(FoldersTest, WorkingFolderThatTakesNoLogSendsTheLineToThePlayersFolder) {
     ASSERT_EQ(ktSystem::StartUp(GameEntryPoints), 1);
-    const std::string file = player.Write("file", "");
+    const std::string file = player.Write("file", ""), playersLog = player / "share/grazerunner/point.txt";
+    enum Lands { Players, Lost, Working };
     const struct {
-        const char* what;
         std::string working;      // the working folder during the game
         std::string playersData;  // the player's data folder
-        bool logged;              // the line lands in the player's log
+        Lands lands;
     } cases[] = {
-        // A folder that not even the superuser can write to; the player's folder is made.
-        {"read-only folder", "/proc", player / "share/grazerunner", true},
-        {"point.txt is a folder", folder, player / "share/grazerunner", true},
-        // The player's folder cannot be made under a file: the line is lost.
-        {"no player's folder", folder, file + "/grazerunner", false},
+        {"/proc", player / "share/grazerunner", Players},  // not even the superuser may write there
+        {folder, player / "share/grazerunner", Players},   // point.txt is a folder
+        {folder, file + "/grazerunner", Lost},              // and the player's folder cannot be made
+        {folder, player / "share/grazerunner", Working},    // point.txt can be written again
     };
     fs::create_directory(folder + "/point.txt");
-    std::string playersLog;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.working + " " + c.playersData);
 #ifdef _WIN32
         if (c.working == "/proc") continue;  // a folder that only Linux has
 #endif
+        if (c.lands == Working) fs::remove(folder + "/point.txt");
         fs::current_path(c.working);
         ktScript::State.userDataFolder = c.playersData;
+        const std::string before = testutil::ReadLines(playersLog);
         ASSERT_NO_FATAL_FAILURE(MenusIntoPlay(0, 2));
         testutil::CapturedStderr captured;
-        FinishGame();
-        const std::string err = captured.Take();
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-        const std::string log = testutil::ReadLines(player / "share/grazerunner/point.txt");
-        ASSERT_EQ(log.substr(0, playersLog.size()), playersLog);
-        if (c.logged) {
-            EXPECT_TRUE(std::regex_match(log.substr(playersLog.size()), LogLine(LastStage, "N:CALLA", "KIDS"))) << log;
-            EXPECT_NE(err.find("went to " + player / "share/grazerunner/point.txt\n"), std::string::npos) << err;
+        const std::string line = FinishGame();
+        const std::string err = captured.Take(), after = testutil::ReadLines(playersLog);
+        ASSERT_EQ(after.substr(0, before.size()), before);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.lands != Working) << err;
+        if (c.lands == Players) {
+            EXPECT_TRUE(std::regex_match(after.substr(before.size()), LogLine(LastStage, "N:CALLA", "KIDS"))) << after;
+            EXPECT_NE(err.find("went to " + playersLog + "\n"), std::string::npos) << err;
         } else {
-            EXPECT_EQ(log, playersLog);
-            EXPECT_NE(err.find("not logged"), std::string::npos) << err;
+            EXPECT_EQ(after, before);
+            EXPECT_NE(err.find(c.lands == Lost ? "not logged" : ""), std::string::npos) << err;
         }
-        playersLog = log;
+        if (c.lands == Working) {
+            EXPECT_TRUE(std::regex_match(line, LogLine(LastStage, "N:CALLA", "KIDS"))) << line;
+        }
         EXPECT_TRUE(ktScript::State.boxes.empty());
     }
-    EXPECT_TRUE(fs::is_directory(folder + "/point.txt"));
 }
 
 TEST_F(FoldersTest, WorkingFoldersOwnStageSetIsPlayed) {

@@ -41,7 +41,7 @@ protected:
     int Column(int x, int y) { return testutil::SourceOf(BackPixel(x, y), 400).x; }
 };
 
-// Loads take slots from 2 on, under a program folder of any length.
+// Loads take slots from 2 on, under a program folder longer than 256 bytes.
 TEST_F(DrawTest, NamesUpToThirtyCharactersAndAFullTable) {
     const std::string deep = folder + "/" + std::string(120, 'd') + "/" + std::string(120, 'e');
     std::filesystem::create_directories(deep + "/data");
@@ -61,6 +61,9 @@ TEST_F(DrawTest, NamesUpToThirtyCharactersAndAFullTable) {
     State.boxes.clear();
     EXPECT_EQ(ktDraw::LoadObject("./data/one.bmp"), 0);
     EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::LoadObject : オブジェクト数が多すぎます"});
+    // Taken apart here, by name: not every C library can list a folder this deep.
+    for (const std::string& inner : {name30.substr(1), std::string("/data/one.bmp"), std::string("/data"), std::string()})
+        std::filesystem::remove(deep + inner);
 }
 
 // Every kind of bitmap a paint program writes (1, 4, 8, 16, 24 and 32 bits
@@ -237,18 +240,6 @@ TEST_F(DrawTest, FlipShowsBackAndALostDisplayReloadsEveryPictureAndSkipsThatFram
     ktDraw::DrawObject(0, 0, a, 0, 0, 6, 6);  // read again from its file
     ktDraw::Flip();
     EXPECT_EQ(std::tuple(State.presents, ShownPixel(5, 5), ShownPixel(6, 6)), std::tuple(1, Raw({255, 255, 0}), uint16_t(0)));
-}
-
-TEST_F(DrawTest, ProgramFolderLongerThanTwoHundredFiftySixBytesWorks) {
-    const std::string deep = folder + "/" + std::string(120, 'd') + "/" + std::string(120, 'e');
-    std::filesystem::create_directories(deep + "/data");
-    ASSERT_GT(deep.size(), 256u);
-    State.basePath = deep + "/";
-    WritePlainBmp(deep + "/data/p.bmp", 3, 3, {255, 0, 0});
-    EXPECT_EQ(ktDraw::LoadObject("./data/p.bmp"), 2);
-    EXPECT_TRUE(State.boxes.empty());
-    // Taken apart here, by name: not every C library can list a folder this deep.
-    for (const char* inner : {"/data/p.bmp", "/data", ""}) std::filesystem::remove(deep + inner);
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ double PlayOnce(int character, double limitSeconds, uint32_t seed) {
 
 double EstimateBossSeconds(const StageData& stage, int character, double limitSeconds) {
     if (character < 0 || character >= CharacterCount) return -1;
-    // The stage as stage 0 of a data folder of its own: its boss stream, its
-    // hit points and an empty shot stream.
+    // The stage as the only stage of a data folder of its own: its boss
+    // stream, its hit points and an empty shot stream.
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("grz-estimate-" + std::to_string(::getpid()));
     const std::string data = (folder / "data").string();
@@ -62,7 +62,7 @@ double EstimateBossSeconds(const StageData& stage, int character, double limitSe
     std::string message;
     double total = 0;
     int played = 0;
-    if (WriteWholeFile(data + "/bshp.dat", std::string(1, char(stage.bossHpByte)), &message) &&
+    if (WriteWholeFile(data + "/stageno.txt", "00", &message) && WriteWholeFile(data + "/bshp.dat", std::string(1, char(stage.bossHpByte)), &message) &&
         WriteWholeFile(data + "/stage0.da1", "", &message) &&
         WriteWholeFile(data + "/stage0.da2", std::string(stage.moves.begin(), stage.moves.end()), &message)) {
         sim::Headless game(folder.string());
