@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
-#include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define GRAZE_ASAN 1
@@ -95,54 +94,7 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
 
 }  // extern "C"
 
-namespace {
-
-void* NewBlock(size_t size) {
-    alloccount::Note(size);
-    void* p = __libc_malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    return p;
-}
-
-void* NewAlignedBlock(size_t size, std::align_val_t alignment) {
-    alloccount::Note(size);
-    void* p = __libc_memalign(static_cast<size_t>(alignment), size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    return p;
-}
-
-}  // namespace
-
-void* operator new(size_t size) { return NewBlock(size); }
-void* operator new[](size_t size) { return NewBlock(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    alloccount::Note(size);
-    return __libc_malloc(size ? size : 1);
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-    alloccount::Note(size);
-    return __libc_malloc(size ? size : 1);
-}
-void* operator new(size_t size, std::align_val_t alignment) { return NewAlignedBlock(size, alignment); }
-void* operator new[](size_t size, std::align_val_t alignment) { return NewAlignedBlock(size, alignment); }
-void* operator new(size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-    alloccount::Note(size);
-    return __libc_memalign(static_cast<size_t>(alignment), size ? size : 1);
-}
-void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-    alloccount::Note(size);
-    return __libc_memalign(static_cast<size_t>(alignment), size ? size : 1);
-}
-
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { __libc_free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { __libc_free(p); }
+// The global operator new and delete of the C++ library ask malloc and free,
+// so they are counted here too.
 
 #endif

@@ -1,5 +1,5 @@
-// Counts the heap allocations of this program: malloc, calloc, realloc, the
-// aligned forms, and every form of the global operator new. alloc_count.cpp
+// Counts the heap allocations of this program: malloc, calloc, realloc and
+// the aligned forms, which the global operator new uses too. alloc_count.cpp
 // replaces them with versions that count and then hand the request to the C
 // library's own allocator. Under AddressSanitizer the replacement is left
 // out (the sanitizer owns malloc) and nothing is counted.
