@@ -59,7 +59,8 @@ TEST_F(GameStateTest, ResourceSetLoadsInOrderAndStartsInTheTitle) {
     std::string loaded;
     for (int32_t image : {MenuBackImage, StageImage, ChipsImage2, DigitsImage, MenuBarImage})
         loaded += std::to_string(image) + ktDraw::ImageObjects[image].name + " ";
-    for (int32_t sound : {ShotSound, HitSound, BombSound, FlatShotSound, MenuLoopSound, DepthShotSound, ComboEndSound, StageMusic, LaserSound})
+    for (int32_t sound :
+         {ShotSound, HitSound, BombSound, FlatShotSound, MenuLoopSound, DepthShotSound, ComboEndSound, StageMusic, LaserSound})
         loaded += std::to_string(sound) + ktSound::SoundObjects[sound].name + " ";
     EXPECT_EQ(loaded, "2./data/start.bmp 3./data/stage1.bmp 4./data/chips2.bmp 5./data/chips.bmp 6./data/tlop.bmp "
                       "0./data/shot.wav 1./data/hit.wav 2./data/bomb.wav 3./data/h2d.wav 4./data/loop.wav "

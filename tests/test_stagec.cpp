@@ -71,7 +71,8 @@ TEST(Stagec, ShippedStagesRoundTripUseEveryCodeTogetherAndAreInTheDataFolder) {
         for (size_t i = 0; i + 2 <= stage.moves.size(); i += 2) moves.insert(stage.moves[i]);
     }
     // Together the stages use every code that does something: depth codes
-    // from 1 (0 is none), flat codes, boss codes.
+    // from 1 (0 is none), flat codes, boss codes; so the round trip finds
+    // every code by its name.
     int missing = 0;
     for (int code = 0; code <= FlatPatternLast; code++)
         missing += (code > 0 && !(code < DepthPatternCount ? depth : flat).count(code)) + (code < BossCodeCount && !moves.count(code));
