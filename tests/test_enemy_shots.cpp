@@ -27,7 +27,7 @@ protected:
     static int HitSounds() { return SoundCalls("play ./data/bomb.wav"); }
 };
 
-TEST_F(EnemyShotsTest, DepthShotsMoveAndHitOnlyInThePlayersPlaneInsideAStrictBox) {
+TEST_F(EnemyShotsTest, DepthShotsMoveHitOnlyInThePlayersPlaneInsideAStrictBoxAndAreDrawnByTheirDepth) {
     const struct {
         float x, y, z;
         int32_t vz;
@@ -60,12 +60,12 @@ TEST_F(EnemyShotsTest, DepthShotsMoveAndHitOnlyInThePlayersPlaneInsideAStrictBox
     DepthShot[7] = {50.0f, 60.0f, 100.0f, -30, 20, 50, 0, 1};
     UpdateDepthShots();
     EXPECT_EQ(DepthShot[7], (DepthShotEntry{47.0f, 62.0f, 95.0f, -30, 20, 50, 0, 1}));
-}
-
-TEST_F(EnemyShotsTest, DepthShotIsDrawnByItsDepth) {
-    // z 50: side (100 - 50) / 5 = 10; centre (100 * 0.75 + 30, 60 * 0.75 + 30)
-    // = (105, 75); corner (100, 70) on the field, (140, 70) on screen.
+    // Drawn by its depth. z 50: side (100 - 50) / 5 = 10; centre
+    // (100 * 0.75 + 30, 60 * 0.75 + 30) = (105, 75); corner (100, 70) on the
+    // field, (140, 70) on screen.
+    ktDraw::ClearScreen();
     DepthShot[1] = {100.0f, 60.0f, 50.0f, 0, 0, 0, 2, 1};
+    DepthShot[3].active = DepthShot[7].active = 0;
     UpdateDepthShots();
     EXPECT_EQ(Sheet(140, 70), (Spot{60, 40}));  // kind 2's cell starts at (60, 40)
     EXPECT_EQ(Sheet(149, 79), (Spot{78, 58}));  // half scale: every second source pixel

@@ -54,10 +54,6 @@ protected:
         const int calls = Script1Frame(step);
         return {calls, DepthSounds(), FlatSounds()};
     }
-    static void Script2Frame(float step) {
-        GameDelta = step;
-        StepScript2();
-    }
     // What went to standard error while `run` ran.
     template <typename Run>
     static std::string Messages(Run run) {
@@ -120,39 +116,22 @@ TEST_F(StageTest, BossHpByModeStocksAndMissingBytes) {
     EXPECT_NE(message.find("bshp.dat"), std::string::npos) << message;
 }
 
-TEST_F(StageTest, FirstStreamReadsOneEntryPerFrameAndKeepsTheRemainder) {
-    WriteStage(0, Bytes{13, 0, 0, 13, 0, 0, 13, 0, 40}, Bytes{});
+TEST_F(StageTest, FirstStreamReadsAnEntryAFrameKeepsTheRemainderAndStartsOverAfterAnEndOfFilePass) {
+    WriteStage(0, Bytes{13, 0, 0, 13, 0, 0, 49, 60, 40}, Bytes{});
     StartStage();
     for (int i = 0; i < 3; i++) EXPECT_EQ(Script1Frame(1.0f), 0);  // 3 s in; 0 is not due
     EXPECT_EQ(DepthSounds(), 0);
-    // Delays of 0 bring the next entry on the next frame, never two at once.
-    for (int entry = 1; entry <= 3; entry++) EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, entry, 0));
+    // Delays of 0 bring the next entry on the next frame, never two at once;
+    // 49 is a depth code (it clears the depth shots, silently), 60 a flat one.
+    for (int entry = 1; entry <= 2; entry++) EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, entry, 0));
+    EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, 2, 1));
+    EXPECT_EQ(ActiveIn(DepthShot), 0);
     // The 2-second delay is added to the -0.3 left over.
     EXPECT_NEAR(Script1Delay, -0.3f + 2.0f, 1e-5);
     EXPECT_EQ(Script1Frame(1.6f), 0);
-    EXPECT_EQ(Script1Calls(0.2f), std::tuple(2, 3, 0));  // end of file: two silent -1 codes
+    EXPECT_EQ(Script1Calls(0.2f), std::tuple(2, 2, 1));  // end of file: two silent -1 codes
     EXPECT_NEAR(Script1Delay, -0.1f - 0.05f, 1e-5);
-}
-
-TEST_F(StageTest, StreamsStartOverAfterAnEndOfFilePassReadingMinusOneForMissingBytes) {
-    WriteStage(0, Bytes{49, 60, 20}, Bytes{});
-    StartAndWait();
-    for (auto& shot : DepthShot) shot.active = 1;
-    // 49 is a depth code (it clears the depth shots, silently), 60 a flat one.
-    EXPECT_EQ(Script1Calls(0.5f), std::tuple(2, 0, 1));
-    EXPECT_EQ(ActiveIn(DepthShot), 0);
-    EXPECT_NEAR(Script1Delay, 0.5f, 1e-5);
-    EXPECT_EQ(Script1Frame(0.25f), 0);
-    EXPECT_EQ(Script1Calls(0.5f), std::tuple(2, 0, 1));  // end of file
-    EXPECT_NEAR(Script1Delay, -0.25f - 0.05f, 1e-5);
-    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 0, 2));  // reopened: the entry again
-    // An odd length: 60, a missing code, a missing delay, then from the start.
-    WriteStage(0, Bytes{13, 0, 20, 60}, Bytes{});
-    StartAndWait();
-    EXPECT_EQ(Script1Frame(0.1f), 2);
-    EXPECT_EQ(Script1Calls(1.0f), std::tuple(2, 1, 1));
-    EXPECT_NEAR(Script1Delay, -0.1f - 0.05f, 1e-5);
-    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 2, 1));
+    EXPECT_EQ(Script1Calls(0.01f), std::tuple(2, 3, 1));  // reopened: the first entry again
 }
 
 TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
@@ -160,10 +139,8 @@ TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
     EXPECT_NE(message.find("./data/stage0.da1"), std::string::npos) << message;
     EXPECT_NE(message.find("./data/stage0.da2"), std::string::npos) << message;
     BossVX = 77;
-    for (int i = 0; i < 3; i++) {
-        EXPECT_EQ(Script1Frame(0.1f), 0);
-        StepScript2();
-    }
+    EXPECT_EQ(Script1Frame(0.1f), 0);
+    StepScript2();
     EXPECT_EQ(BossVX, 77);
     // Empty files, or a folder in a stream's place, give no byte: closed.
     WriteStage(0, Bytes{}, Bytes{});
@@ -191,9 +168,8 @@ TEST_F(StageTest, MissingEmptyOrVanishedStreamsReadNothingUntilTheNextStage) {
 
 // ---- The end of a stage -------------------------------------------------------
 
-TEST_F(StageTest, BeatenBossStartsTheNextStageAndCutsTheHitSequence) {
-    WriteStage(0, Bytes{13, 0, 0}, Bytes{5, 0});
-    WriteStage(1, Bytes{60, 0, 0}, Bytes{9, 0});
+TEST_F(StageTest, BeatenBossStartsTheNextStageAndTheLastPaysTheWinBonus) {
+    for (int stage : {0, 1}) WriteStage(stage, Bytes{13, 0, 0}, Bytes{5, 0});
     LastStage = 1, Lives = 3, Bombs = 1, Score = 500;
     ktSystem::SceneId = 1;
     StartStage();
@@ -202,26 +178,17 @@ TEST_F(StageTest, BeatenBossStartsTheNextStageAndCutsTheHitSequence) {
     EXPECT_EQ(std::tuple(StageNo, Script1File != nullptr), std::tuple(0, true));
     BossHp = -1, HitTimer = 2.0f;
     CheckStageClear();
-    // No bonus between stages; the streams are stage 1's.
+    // No bonus between stages.
     EXPECT_EQ(std::tuple(StageNo, BossHp, HitTimer, Lives, Score, ktSystem::SceneId), std::tuple(1, 1000, 0.0f, 7, 500u, 1));
-    Script1Delay = Script2Delay = 0.0f;
+    Lives = 2, Bombs = 1, Score = 100, MaxCombo = 7, BossHp = -3;
     ktScript::State.sounds.clear();
-    EXPECT_EQ(Script1Calls(0.1f), std::tuple(2, 0, 1));
-    StepScript2();
-    EXPECT_EQ(BossVX, -100);
-}
-
-TEST_F(StageTest, LastBossPaysTheWinBonusAndGoesToTheResults) {
-    WriteStage(0, Bytes{13, 0, 0}, Bytes{5, 0});
-    StartAndWait();
-    LastStage = 0, Lives = 2, Bombs = 1, Score = 100, MaxCombo = 7, BossHp = -3;
-    ktSystem::SceneId = 1;
     CheckStageClear();
     EXPECT_EQ(std::tuple(Score, MaxCombo, ktSystem::SceneId, Script1File, Script2File),
               std::tuple(100u + 12000000u, 7 + 1200, 4, nullptr, nullptr));
     EXPECT_EQ(ktScript::State.sounds, (Calls{"stop ./data/music.wav", "loop ./data/loop.wav"}));
     BossVX = 33;
-    Script2Frame(0.1f);  // the rest of that frame reads no stream
+    GameDelta = 0.1f;
+    StepScript2();  // the rest of that frame reads no stream
     EXPECT_EQ(BossVX, 33);
     StageNo = LastStage = 3, Lives = 10, Bombs = 15, BossHp = -1, MaxCombo = 0, Score = 4200000000u;
     CheckStageClear();
