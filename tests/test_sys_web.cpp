@@ -58,7 +58,7 @@ TEST_F(EngineTest, WebPadsReadAsOnTheDesktopAndSteerFromTheRestingCentre) {
         {pad(false, 0, 0.7, 0.7, {}), {32768, 32768, 0}},      {pad(false, 2, -7.0, 9.0, {}), {0, 65535, 0}},
         // A standard pad: south, east, west and Start are buttons 1 to 4;
         // its direction pad pushes the stick to its ends.
-        {pad(true, 2, 0.0, 0.0, {0, 1, 2, 9}), {32768, 32768, 0xF}}, {pad(true, 2, 0.0, 0.0, {3, 8}), {32768, 32768, 0}},
+        {pad(true, 2, 0.0, 0.0, {0, 1, 2, 9}), {32768, 32768, 0xF}},  {pad(true, 2, 0, 0, {3, 8}), {32768, 32768, 0}},
         {pad(true, 2, 0.3, 0.3, {14, 12}), {0, 0, 0}},         {pad(true, 2, 0.0, 0.0, {15, 13}), {65535, 65535, 0}},
         // Any other pad: its raw buttons 0 to 3, no direction pad.
         {pad(false, 2, 0.0, 0.0, {3, 9, 14}), {32768, 32768, 0x8}},
@@ -71,11 +71,12 @@ TEST_F(EngineTest, WebPadsReadAsOnTheDesktopAndSteerFromTheRestingCentre) {
     ktScript::State.pads[0] = {1, ktWeb::RestingPad};
     ktSystem::OpenPads();
     EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
-    const std::pair<double, int32_t> axes[] = {{-1.0, -1}, {-0.55, -1}, {-0.45, 0}, {0.0, 0}, {0.45, 0}, {0.55, 1}};
+    // Half-way from the centre 32768 is 16384 and 49152: -0.5 reads 16384, 0.5 reads 49151.
+    const std::pair<double, int32_t> axes[] = {{-1.0, -1}, {-0.5, -1}, {-0.49997, 0}, {0.0, 0}, {0.5, 0}, {0.50002, 1}};
     for (const auto& [axis, direction] : axes) {
-        ktScript::State.pads[0].reading = ktWeb::ReadingOf(pad(true, 2, axis, -axis, {}));
+        ktScript::State.pads[0].reading = ktWeb::ReadingOf(pad(true, 2, axis, axis, {}));
         int32_t x = 7, y = 7;
         ktSystem::PadStick(0, &x, &y);
-        EXPECT_EQ(std::pair(x, y), std::pair(direction, -direction)) << axis;
+        EXPECT_EQ(std::pair(x, y), std::pair(direction, direction)) << axis;
     }
 }
