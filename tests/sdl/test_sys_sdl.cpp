@@ -31,22 +31,16 @@ TEST(PlayersDataFolder, FromXdgDataHomeElseHomeMadeWhenAsked) {
     const char* oldXdg = std::getenv("XDG_DATA_HOME");
     const char* oldHome = std::getenv("HOME");
     const std::string savedXdg = oldXdg ? oldXdg : "", savedHome = oldHome ? oldHome : "";
-    auto put = [&](const char* name, const char* value) {
-        if (!value)
-            unsetenv(name);
-        else if (value[0] == '/')
-            setenv(name, (scratch.path() + value).c_str(), 1);
-        else
-            setenv(name, value, 1);
+    auto put = [&](const char* name, const char* value) {  // a value starting with '/' is under the scratch folder
+        if (!value) return void(unsetenv(name));
+        setenv(name, (value[0] == '/' ? scratch.path() + value : std::string(value)).c_str(), 1);
     };
     for (const auto& c : cases) {
         put("XDG_DATA_HOME", c.xdg);
         put("HOME", c.home);
         const char* answer = ktPlatform::Sys.UserDataFolder();
         EXPECT_EQ(answer ? std::string(answer) : "", c.folder) << (c.xdg ? c.xdg : "unset");
-        if (answer) {
-            EXPECT_TRUE(fs::is_directory(answer));
-        }
+        EXPECT_TRUE(!answer || fs::is_directory(answer));
     }
     oldXdg ? setenv("XDG_DATA_HOME", savedXdg.c_str(), 1) : unsetenv("XDG_DATA_HOME");
     oldHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");

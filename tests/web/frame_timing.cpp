@@ -8,50 +8,46 @@
 // batch counts. A warm-up first lets the browser compile the hot code at
 // its best. Prints "frame_med_us <median µs>" for the browser test.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
-#include <vector>
 
 #include "bench_common.h"
 #include "worst_case.h"
 
+static int Fail(const char* why) {
+    std::printf("timing: %s\n", why);
+    return 1;
+}
+
+// `frames` worst-case set-ups, each played when `play`.
+static void Run(int frames, bool play) {
+    for (int i = 0; i < frames; i++) {
+        bench::FillWorstCase();
+        if (play) PlayFrame();
+    }
+}
+
 int main() {
-    if (bench::StartScriptedGame("/", 7) != 0) {
-        std::puts("timing: the resource set did not load");
-        return 1;
-    }
+    if (bench::StartScriptedGame("/", 7) != 0) return Fail("the resource set did not load");
     bench::StartStandardGame();
-    if (ktSystem::SceneId != 1) {
-        std::puts("timing: the game did not reach the play scene");
-        return 1;
-    }
+    if (ktSystem::SceneId != 1) return Fail("the game did not reach the play scene");
     ktPlatform::Sys.SoundCall = nullptr;  // the scripted list of sound calls grows without end
 
-    for (int i = 0; i < 3000; i++) {
-        bench::FillWorstCase();
-        PlayFrame();
-    }
+    Run(3000, true);
     using Clock = std::chrono::steady_clock;
-    constexpr int Batches = 301;
-    constexpr int BatchFrames = 20;
-    std::vector<double> frameMicroseconds;
-    for (int batch = 0; batch < Batches; batch++) {
+    constexpr int Batches = 301, BatchFrames = 20;
+    std::array<double, Batches> frameMicroseconds;
+    for (double& microseconds : frameMicroseconds) {
         const auto start = Clock::now();
-        for (int i = 0; i < BatchFrames; i++) {
-            bench::FillWorstCase();
-            PlayFrame();
-        }
+        Run(BatchFrames, true);
         const auto framesEnd = Clock::now();
-        for (int i = 0; i < BatchFrames; i++) bench::FillWorstCase();
-        const auto setUpsEnd = Clock::now();
-        const auto frames = (framesEnd - start) - (setUpsEnd - framesEnd);
-        frameMicroseconds.push_back(std::chrono::duration<double, std::micro>(frames).count() / BatchFrames);
+        Run(BatchFrames, false);
+        const auto frames = (framesEnd - start) - (Clock::now() - framesEnd);
+        microseconds = std::chrono::duration<double, std::micro>(frames).count() / BatchFrames;
     }
-    if (ktSystem::SceneId != 1 || StageNo != 0) {
-        std::puts("timing: the frame left the stage");
-        return 1;
-    }
+    if (ktSystem::SceneId != 1 || StageNo != 0) return Fail("the frame left the stage");
     std::sort(frameMicroseconds.begin(), frameMicroseconds.end());
-    std::printf("frame_med_us %.1f\n", frameMicroseconds[frameMicroseconds.size() / 2]);
+    std::printf("frame_med_us %.1f\n", frameMicroseconds[Batches / 2]);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "ktSystem.h"
 #include "sys_script.h"
@@ -22,29 +23,22 @@ TEST(Win32Layer, MessagesReachTheEngineAndTheDefaultProcessingAsTheWindowProcedu
     const struct {
         UINT message;
         WPARAM wParam;
-        int engineDestroying;
-        Routing want;
+        int engineDestroying, toEngine, defaultProcessing;
     } cases[] = {
-        {WM_ACTIVATEAPP, 1, 0, {1, 0}},
-        {WM_SETCURSOR, 0, 0, {1, 0}},
-        {WM_MOVE, 0, 0, {1, 1}},
-        {WM_SYSCOMMAND, SC_SCREENSAVE, 0, {1, 0}},      // no screen saver
-        {WM_SYSCOMMAND, SC_SCREENSAVE | 3, 0, {1, 0}},  // the low four bits are the system's
-        {WM_SYSCOMMAND, SC_CLOSE, 0, {1, 1}},           // the close request goes on to WM_CLOSE
-        {WM_KEYDOWN, VK_ESCAPE, 0, {1, 1}},
-        {WM_SYSKEYDOWN, VK_F4, 0, {1, 0}},              // Alt+F4 and F10 stop at the engine
-        {WM_SYSCHAR, 'x', 0, {0, 0}},
-        {WM_RBUTTONDBLCLK, 0, 0, {1, 0}},
-        {WM_CLOSE, 0, 0, {1, 0}},                       // the engine destroys the window itself
-        {WM_DESTROY, 0, 0, {1, 0}},
-        {WM_DESTROY, 0, 1, {0, 0}},  // the engine's own destroying: it tells its procedure itself
-        {WM_KEYUP, VK_ESCAPE, 0, {0, 1}},
-        {WM_NCCREATE, 0, 0, {0, 1}},
+        {WM_ACTIVATEAPP, 1, 0, 1, 0},  {WM_SETCURSOR, 0, 0, 1, 0},  {WM_MOVE, 0, 0, 1, 1},
+        // No screen saver (the low four bits are the system's); the close request goes on to WM_CLOSE.
+        {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 1, 0},  {WM_SYSCOMMAND, SC_SCREENSAVE | 3, 0, 1, 0},
+        {WM_SYSCOMMAND, SC_CLOSE, 0, 1, 1},  {WM_KEYDOWN, VK_ESCAPE, 0, 1, 1},
+        // Alt+F4 and F10 stop at the engine; Alt with a letter reaches nothing.
+        {WM_SYSKEYDOWN, VK_F4, 0, 1, 0},  {WM_SYSCHAR, 'x', 0, 0, 0},
+        // The engine destroys the window itself, and tells its procedure of its own destroying.
+        {WM_RBUTTONDBLCLK, 0, 0, 1, 0},  {WM_CLOSE, 0, 0, 1, 0},  {WM_DESTROY, 0, 0, 1, 0},  {WM_DESTROY, 0, 1, 0, 0},
+        {WM_KEYUP, VK_ESCAPE, 0, 0, 1},  {WM_NCCREATE, 0, 0, 0, 1},
     };
     for (const auto& c : cases) {
         const Routing r = Route(c.message, c.wParam, c.engineDestroying);
-        EXPECT_EQ(r.toEngine, c.want.toEngine) << "message " << std::hex << c.message << " " << c.wParam;
-        EXPECT_EQ(r.defaultProcessing, c.want.defaultProcessing) << "message " << std::hex << c.message << " " << c.wParam;
+        EXPECT_EQ(std::pair(r.toEngine, r.defaultProcessing), std::pair(c.toEngine, c.defaultProcessing))
+            << "message " << std::hex << c.message << " " << c.wParam;
     }
 }
 
@@ -75,98 +69,86 @@ TEST(Win32Layer, FilesInAFolderOfAnyNameOpenAndStartOverInPlaceByteForByte) {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / L"stage0.da1", std::ios::binary) << first;
     const std::u8string name = (folder / L"stage0.da1").u8string();
-    const char* path = reinterpret_cast<const char*>(name.c_str());
+    const std::string path(name.begin(), name.end()), gone = path + ".gone";
+    auto readAll = [](std::FILE* file) {
+        std::string read;
+        for (int c; (c = std::fgetc(file)) != EOF;) read += char(c);
+        return read;
+    };
 
-    std::FILE* file = OpenByUtf8Path(path, "rb");
+    std::FILE* file = OpenByUtf8Path(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
-    std::string read;
-    for (int c; (c = std::fgetc(file)) != EOF;) read += char(c);
-    EXPECT_EQ(read, first);
+    EXPECT_EQ(readAll(file), first);
     // Read to its end, the file is opened again into the same stream.
     std::ofstream(folder / L"stage0.da1", std::ios::binary | std::ios::trunc) << second;
-    ASSERT_EQ(ReopenInPlace(file, path), 1);
+    ASSERT_EQ(ReopenInPlace(file, path.c_str()), 1);
     std::rewind(file);
-    read.clear();
-    for (int c; (c = std::fgetc(file)) != EOF;) read += char(c);
-    EXPECT_EQ(read, second);
-    std::fclose(file);
-    file = OpenByUtf8Path(path, "rb");
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(ReopenInPlace(file, (std::string(path) + ".gone").c_str()), 0);
+    EXPECT_EQ(readAll(file), second);
+    std::rewind(file);
+    EXPECT_EQ(ReopenInPlace(file, gone.c_str()), 0);
     EXPECT_EQ(ReopenInPlace(file, "\xFF"), 0);
     EXPECT_EQ(std::fgetc(file), 0x1A);  // still the stream it was
     std::fclose(file);
-    EXPECT_EQ(OpenByUtf8Path((std::string(path) + ".gone").c_str(), "rb"), nullptr);
+    EXPECT_EQ(OpenByUtf8Path(gone.c_str(), "rb"), nullptr);
 }
 
 TEST(Win32Layer, KeysAreHeldWhileTheirHighBitIsSet) {
-    BYTE keys[256] = {};
-    keys['Z'] = 0x80;
-    keys[VK_CLEAR] = 0x80;  // keypad 5 with Num Lock off
-    ASSERT_TRUE(SetKeyboardState(keys));
-    EXPECT_LT(KeyStateOf('Z'), 0);
-    EXPECT_GE(KeyStateOf('X'), 0);
-    EXPECT_LT(KeyStateOf(VK_NUMPAD5), 0);
+    // Z and VK_CLEAR (keypad 5 with Num Lock off) held; then Z toggled, not held.
+    const struct {
+        BYTE z, clear;
+        bool held;
+    } cases[] = {{0x80, 0x80, true}, {0x01, 0, false}};
+    for (const auto& c : cases) {
+        BYTE keys[256] = {};
+        keys['Z'] = c.z, keys[VK_CLEAR] = c.clear;
+        ASSERT_TRUE(SetKeyboardState(keys));
+        EXPECT_EQ(std::pair(KeyStateOf('Z') < 0, KeyStateOf(VK_NUMPAD5) < 0), std::pair(c.held, c.held));
+        EXPECT_GE(KeyStateOf('X'), 0);
+    }
     EXPECT_EQ(KeyStateOf(-1), 0);
     EXPECT_EQ(KeyStateOf(256), 0);
-    keys['Z'] = 0x01;  // toggled, not held
-    keys[VK_CLEAR] = 0;
-    ASSERT_TRUE(SetKeyboardState(keys));
-    EXPECT_GE(KeyStateOf('Z'), 0);
-    EXPECT_GE(KeyStateOf(VK_NUMPAD5), 0);
 }
 
-// joyGetPosEx answers, as the layer hands them to the engine's pads.
-void PlugPad(MMRESULT result, DWORD x, DWORD y, DWORD buttons, DWORD pov = JOY_POVCENTERED) {
+// A joyGetPosEx answer, as the layer hands it to the engine's pads.
+void PlugPad(MMRESULT result, DWORD x, DWORD buttons, DWORD pov = JOY_POVCENTERED) {
     JOYINFOEX info = {};
-    info.dwSize = sizeof info;
-    info.dwXpos = x;
-    info.dwYpos = y;
-    info.dwButtons = buttons;
-    info.dwPOV = pov;
+    info.dwXpos = x, info.dwYpos = 32767, info.dwButtons = buttons, info.dwPOV = pov;
     ktScript::State.pads[0].present = PadReadingOf(result, info, &ktScript::State.pads[0].reading);
+}
+
+std::pair<int32_t, int32_t> Stick(int32_t x = 7, int32_t y = 7) {
+    ktSystem::PadStick(0, &x, &y);
+    return {x, y};
 }
 
 TEST(Win32Layer, JoystickReadingsFollowTheHalfWayRule) {
     ktScript::UseScriptedPlatform();
     ktSystem::ResetForTests();
-    PlugPad(JOYERR_NOERROR, 32767, 32767, 0);
+    PlugPad(JOYERR_NOERROR, 32767, 0);
     ktSystem::OpenPads();
     EXPECT_EQ(ktSystem::PadCentreX[0], 32767);
+    // The stick, then the direction pad, reported as a point of view, pushing
+    // the stick to its ends.
     const struct {
-        DWORD x;
-        int32_t direction;
-    } cases[] = {{0, -1}, {16383, -1}, {16384, 0}, {49149, 0}, {49150, 1}, {65535, 1}};
+        DWORD x, pov;
+        std::pair<int32_t, int32_t> direction;
+    } cases[] = {
+        {0, JOY_POVCENTERED, {-1, 0}},     {16383, JOY_POVCENTERED, {-1, 0}}, {16384, JOY_POVCENTERED, {0, 0}},
+        {49149, JOY_POVCENTERED, {0, 0}},  {49150, JOY_POVCENTERED, {1, 0}},  {65535, JOY_POVCENTERED, {1, 0}},
+        {32767, 0, {0, -1}},     {32767, 4500, {1, -1}},   {32767, 9000, {1, 0}},   {32767, 13500, {1, 1}},
+        {32767, 18000, {0, 1}},  {32767, 22500, {-1, 1}},  {32767, 27000, {-1, 0}}, {32767, 31500, {-1, -1}},
+    };
     for (const auto& c : cases) {
-        PlugPad(JOYERR_NOERROR, c.x, 32767, 0);
-        int32_t x = 7, y = 7;
-        ktSystem::PadStick(0, &x, &y);
-        EXPECT_EQ(x, c.direction) << c.x;
-        EXPECT_EQ(y, 0);
+        PlugPad(JOYERR_NOERROR, c.x, 0, c.pov);
+        EXPECT_EQ(Stick(), c.direction) << c.x << " " << c.pov;
     }
-    // The direction pad, reported as a point of view, pushes the stick to its ends.
-    const struct {
-        DWORD pov;
-        int32_t x, y;
-    } pads[] = {{0, 0, -1}, {4500, 1, -1}, {9000, 1, 0}, {13500, 1, 1}, {18000, 0, 1},
-                {22500, -1, 1}, {27000, -1, 0}, {31500, -1, -1}, {JOY_POVCENTERED, 0, 0}};
-    for (const auto& p : pads) {
-        PlugPad(JOYERR_NOERROR, 32767, 32767, 0, p.pov);
-        int32_t x = 7, y = 7;
-        ktSystem::PadStick(0, &x, &y);
-        EXPECT_EQ(x, p.x) << p.pov;
-        EXPECT_EQ(y, p.y) << p.pov;
-    }
-    PlugPad(JOYERR_NOERROR, 32767, 32767, 0x8);
+    PlugPad(JOYERR_NOERROR, 32767, 0x8);
     EXPECT_EQ(ktSystem::PadButton(0, 4), 1);
     EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
     // Unplugged (what joyGetPosEx answers without a pad): no button, and the
     // stick keeps the last direction.
-    PlugPad(JOYERR_UNPLUGGED, 0, 0, 0xF);
-    int32_t x = 1, y = -1;
-    ktSystem::PadStick(0, &x, &y);
-    EXPECT_EQ(x, 1);
-    EXPECT_EQ(y, -1);
+    PlugPad(JOYERR_UNPLUGGED, 0, 0xF);
+    EXPECT_EQ(Stick(1, -1), std::pair(1, -1));
     EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
 }
 
@@ -175,20 +157,14 @@ TEST(Win32Layer, ThePictureIsScaledByWholeFactorsAndCentredOnTheMonitor) {
         int screenWidth, screenHeight;
         Placement want;
     } cases[] = {
-        {1280, 720, {160, 0, 960, 720, 3}},
-        {1920, 1080, {320, 60, 1280, 960, 4}},
-        {1366, 768, {203, 24, 960, 720, 3}},
-        {3840, 2160, {480, 0, 2880, 2160, 9}},
-        {320, 240, {0, 0, 320, 240, 1}},
-        {319, 240, {0, 0, 0, 0, 0}},  // too small: no place at all
+        {1280, 720, {160, 0, 960, 720, 3}},   {1920, 1080, {320, 60, 1280, 960, 4}},
+        {1366, 768, {203, 24, 960, 720, 3}},  {3840, 2160, {480, 0, 2880, 2160, 9}},
+        {320, 240, {0, 0, 320, 240, 1}},      {319, 240, {0, 0, 0, 0, 0}},  // too small: no place at all
     };
     for (const auto& c : cases) {
-        const Placement p = Place(c.screenWidth, c.screenHeight, 320, 240);
-        EXPECT_EQ(p.x, c.want.x) << c.screenWidth;
-        EXPECT_EQ(p.y, c.want.y) << c.screenWidth;
-        EXPECT_EQ(p.width, c.want.width) << c.screenWidth;
-        EXPECT_EQ(p.height, c.want.height) << c.screenWidth;
-        EXPECT_EQ(p.scale, c.want.scale) << c.screenWidth;
+        const Placement p = Place(c.screenWidth, c.screenHeight, 320, 240), w = c.want;
+        EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.scale), std::tie(w.x, w.y, w.width, w.height, w.scale))
+            << c.screenWidth;
     }
 }
 
