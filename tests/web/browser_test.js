@@ -48,7 +48,7 @@ function packageWithout(pack, name) {
 }
 
 // /site/ and /test/ serve the two sites, /timing/ the test site's page
-// running the timing program (bench/web_frame_timing.cpp) in place of the game;
+// running the timing program (bench/web/frame_timing.cpp) in place of the game;
 // /missing/, /damaged/ and /nopicture/ the site without its data package,
 // with the package cut short, and with a package that lacks the menu bar
 // picture.
