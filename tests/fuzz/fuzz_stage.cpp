@@ -15,11 +15,12 @@
 //
 // They are written into a scratch data folder beside copies of the real
 // pictures and sounds; no stage above 1 has script files there. The game is
-// then started as the simulator starts it (scripted platform, the game's own
-// start-up with LoadResourceSet, which reads stageno.txt, then its message
-// loop and frames), taken through the title, the mode select and the
-// character select, and played for 600 frames. After each frame a few things
-// that always hold are checked; a break aborts.
+// then started headless as the simulator starts it (the game's own start-up
+// with LoadResourceSet, which reads stageno.txt, then its message loop and
+// frames), taken through the title, the mode select and the character
+// select, and played for 600 frames. After each frame a few things that
+// always hold are checked; a break aborts. (scripts/fuzz.sh names the folder
+// for findings; a run by hand passes -artifact_prefix=DIR/ for the same.)
 //
 // The scripted machine has no sound card here: turning the real music into
 // the device's format at every start-up would take most of a second, and
@@ -33,13 +34,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "fuzz_support.h"
 #include "game.h"
 #include "global_table.h"
-#include "ktDraw.h"
-#include "ktSound.h"
+#include "headless.h"
 #include "ktSystem.h"
 #include "sys_script.h"
 
@@ -51,10 +50,11 @@ constexpr int PlayFrames = 600;
 constexpr int FramesPerKeyByte = 4;
 constexpr const char* StageFiles[] = {"bshp.dat",   "stageno.txt", "stage0.da1",
                                       "stage0.da2", "stage1.da1",  "stage1.da2"};
-constexpr int KeyOfBit[8] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_Z, VK_X, VK_C, VK_NUMPAD5};
+// The keys of an input's key bits; Enter (bit 8) only for the menus.
+constexpr int KeyOfBit[9] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_Z, VK_X, VK_C, VK_NUMPAD5, VK_RETURN};
+constexpr int EnterBit = 1 << 8, DownBit = 1 << 3, UpBit = 1 << 1, ZBit = 1 << 4;
 
-std::string Folder;       // the scratch program and working folder
-std::string StartFolder;  // the working folder the fuzzer was started in
+std::string Folder;  // the scratch program and working folder
 uint32_t StepMs = 16;
 
 // The lowest free file descriptor: the same before and after an input when
@@ -95,18 +95,11 @@ void WriteStageFiles(Input& in) {
 // Holds exactly the keys of `mask` (bits as in KeyOfBit), pressing and
 // releasing as the simulator's hold and release do.
 void HoldKeys(int mask) {
-    for (int bit = 0; bit < 8; bit++) {
+    for (int bit = 0; bit < 9; bit++) {
         const int vk = KeyOfBit[bit];
         const bool down = (mask >> bit) & 1;
-        if (down && !ktScript::State.keys[vk]) ktScript::PressKey(vk);
-        if (!down && ktScript::State.keys[vk]) ktScript::ReleaseKey(vk);
+        if (down != (ktScript::State.keys[vk] != 0)) down ? ktScript::PressKey(vk) : ktScript::ReleaseKey(vk);
     }
-}
-
-void HoldOnly(int vk) {
-    HoldKeys(0);
-    if (ktScript::State.keys[VK_RETURN] && vk != VK_RETURN) ktScript::ReleaseKey(VK_RETURN);
-    if (vk && !ktScript::State.keys[vk]) ktScript::PressKey(vk);
 }
 
 bool Finite(float v) { return std::isfinite(v); }
@@ -126,63 +119,34 @@ void CheckState() {
         if (s.active && (!Finite(s.x) || !Finite(s.y))) std::abort();
 }
 
-// One turn of the game's loop, as the simulator takes it: queued messages,
-// the clock, a frame when the game is active.
-void Turn() {
-    int code = 0;
-    if (!ktSystem::DispatchMessages(&code)) std::abort();  // no key here quits
-    ktScript::State.tick += StepMs;
-    if (ktSystem::AppActive) ktSystem::RunFrame();
-    CheckState();
-}
-
-void Turns(int count) {
-    for (int i = 0; i < count; i++) Turn();
+// Turns of the game's loop with `mask` held, as the simulator takes them:
+// queued messages, the clock, a frame when the game is active.
+void Turns(int mask, int count) {
+    HoldKeys(mask);
+    for (int i = 0; i < count; i++) {
+        int code = 0;
+        if (!ktSystem::DispatchMessages(&code)) std::abort();  // no key here quits
+        ktScript::State.tick += StepMs;
+        if (ktSystem::AppActive) ktSystem::RunFrame();
+        CheckState();
+    }
 }
 
 // Title, mode select (rows 0 KIDS, 1 STANDARD, 2 MASTER) and character
-// select, each from its middle row, then into the stage.
+// select, each from its middle row; the last Z starts the stage.
 void EnterPlay(int modeRow, int characterRow) {
-    HoldOnly(VK_RETURN);
-    Turns(2);
+    Turns(EnterBit, 2);
     for (const int row : {modeRow, characterRow}) {
-        for (int at = 1; at != row; at += row > at ? 1 : -1) {
-            HoldOnly(row > at ? VK_DOWN : VK_UP);
-            Turns(1);
-            HoldOnly(0);
-            Turns(1);
-        }
-        HoldOnly(VK_Z);
-        Turns(1);
-        HoldOnly(0);
-        Turns(1);
+        if (ktSystem::SceneId == 3) Turns(0, 1);  // the mode's Z let go
+        for (int at = 1; at != row; at += row > at ? 1 : -1) Turns(row > at ? DownBit : UpBit, 1), Turns(0, 1);
+        Turns(ZBit, 1);
     }
     if (ktSystem::SceneId != 1 || GameMode != 2 - modeRow || Character != characterRow) std::abort();
 }
 
-// The game works in the scratch folder while an input runs, and a crash or
-// a timeout is met there. Unless told otherwise, libFuzzer is asked to write
-// what it keeps into the folder it was started in.
-void KeepArtifactsHere(int* argc, char*** argv) {
-    for (int i = 1; i < *argc; i++) {
-        const std::string arg = (*argv)[i];
-        if (arg.rfind("-artifact_prefix=", 0) == 0 || arg.rfind("-exact_artifact_path=", 0) == 0)
-            return;
-    }
-    static std::string prefix = "-artifact_prefix=" + StartFolder + "/";
-    static std::vector<char*> args;
-    args.assign(*argv, *argv + *argc);
-    args.push_back(prefix.data());
-    args.push_back(nullptr);
-    *argc += 1;
-    *argv = args.data();
-}
-
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    StartFolder = std::filesystem::current_path().string();
-    KeepArtifactsHere(argc, argv);
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Folder = fuzzsupport::ScratchFolder("fuzz-stage");
     // The pictures and sounds only: every stage file comes from the input.
     for (const auto& entry : std::filesystem::directory_iterator(GRAZE_DATA_DIR)) {
@@ -191,7 +155,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
             std::filesystem::copy_file(entry.path(), Folder + "/data/" + entry.path().filename().string(),
                                        std::filesystem::copy_options::overwrite_existing);
     }
-    ktScript::UseScriptedPlatform();
     return 0;
 }
 
@@ -204,34 +167,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const int characterRow = ((settings >> 2) & 3) == 3 ? 1 : (settings >> 2) & 3;
     StepMs = uint32_t(settings >> 4) * 9;
     const int freeDescriptor = LowestFreeDescriptor();
-    // Stage files come from the working folder, pictures and sounds from the
-    // program folder: both are the scratch folder, as in the simulator.
-    std::filesystem::current_path(Folder);
-
-    // The simulator's start-up, on a machine without a sound card. The
-    // scripted machine was put in place at the end of the last input.
-    ktScript::State.audioFails = 1;
-    ktSystem::ResetForTests();
-    ZeroGameState();
-    ktScript::State.basePath = Folder + "/";
-    ktScript::State.calendarTime = seed;
-    if (!ktSystem::StartUp(GameEntryPoints)) std::abort();
-    if (ktSystem::SceneId != 2) std::abort();
-
-    EnterPlay(modeRow, characterRow);
-    for (int frame = 0; frame < PlayFrames; frame++) {
-        if (frame % FramesPerKeyByte == 0) HoldKeys(in.Byte());
-        Turn();
+    {
+        // The simulator's start-up in the scratch folder (stage files from
+        // the working folder, pictures and sounds from the program folder:
+        // both that folder), on a machine without a sound card. Its end lets
+        // go of the display and sound and drops every game value (and any
+        // open stream), so that this input frees all it took.
+        sim::Headless game(Folder);
+        if (!game.ok()) std::abort();
+        ktScript::State.audioFails = 1;
+        ktScript::State.calendarTime = seed;
+        if (!ktSystem::StartUp(GameEntryPoints) || ktSystem::SceneId != 2) std::abort();
+        EnterPlay(modeRow, characterRow);
+        for (int frame = 0; frame < PlayFrames; frame += FramesPerKeyByte) Turns(in.Byte(), FramesPerKeyByte);
     }
-
-    // The simulator's end: the display and sound let go, every game value
-    // (and any open stream) dropped, and a fresh scripted machine for the
-    // next input, so that this one frees all it took.
-    ktDraw::CloseScreen();
-    ktSound::Close();
-    ZeroGameState();
-    ktScript::UseScriptedPlatform();
-    std::filesystem::current_path(StartFolder);
     if (LowestFreeDescriptor() != freeDescriptor) std::abort();  // a file left open
     return 0;
 }
