@@ -179,6 +179,7 @@ TEST(Stagec, CommandLineCompilesEstimatesAndDecompilesOrSaysWhatIsWrong) {
     EXPECT_NE(out.find("s.txt                            2500     10.6 s     26.4 s     26.8 s\n"), std::string::npos) << out;
     EXPECT_NE(err.find("none.txt: cannot open for reading"), std::string::npos) << err;
     EXPECT_NE(err.find("is a folder"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;  // nothing else: the games it plays say nothing
     // The code list: a line for each of the 49 depth, 51 flat and 50 boss
     // codes under the three titles, with what the code does.
     ASSERT_EQ(RunTool({"codes"}, &out), 0);
