@@ -41,6 +41,12 @@ protected:
     static uint16_t ShownPixel(int x, int y) {
         return ktScript::State.presented[size_t(y) * size_t(ktScript::State.presentedWidth) + size_t(x)];
     }
+    // Writes a coded picture (see test_support.h) to data/<file> and loads it
+    // into a new image slot.
+    int LoadCodedPicture(const std::string& file, int width, int height) {
+        testutil::WriteCodedPicture(folder + "/data/" + file, width, height);
+        return ktDraw::LoadObject(("./data/" + file).c_str());
+    }
     // How often the sound call ("play ./data/x.wav") was made.
     static int SoundCalls(const std::string& call) {
         int n = 0;

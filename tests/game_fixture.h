@@ -71,15 +71,9 @@ protected:
     // Opens the display (and sound and pads) without loading anything.
     void OpenDisplay() { ktDraw::Screen(320, 240); }
 
-    // Copies every file of the generated data folder into the scratch one.
-    void UseRealData() {
-        for (const auto& entry : std::filesystem::directory_iterator(GRAZE_DATA_DIR))
-            if (entry.is_regular_file())
-                std::filesystem::copy_file(entry.path(), folder + "/data/" + entry.path().filename().string(),
-                                           std::filesystem::copy_options::overwrite_existing);
-    }
-    // The same as links to the generated files (no copying); `except` is
-    // left out, for the test to write a file of its own there.
+    // Links every file of the generated data folder into the scratch one
+    // (no copying); `except` is left out, for the test to write a file of
+    // its own there.
     void LinkRealData(const std::string& except = "") {
         for (const auto& entry : std::filesystem::directory_iterator(GRAZE_DATA_DIR))
             if (entry.is_regular_file() && entry.path().filename() != except)
@@ -107,10 +101,6 @@ protected:
     std::string ReadFile(const std::string& name) { return testutil::ReadLines(folder + "/" + name); }
 
     // Writes data/<file> and loads it into a new image or sound slot.
-    int LoadCodedPicture(const std::string& file, int width, int height) {
-        testutil::WriteCodedPicture(folder + "/data/" + file, width, height);
-        return ktDraw::LoadObject(("./data/" + file).c_str());
-    }
     int LoadPlainPicture(const std::string& file, int width, int height, testutil::Rgb colour) {
         testutil::WritePlainBmp(folder + "/data/" + file, width, height, colour);
         return ktDraw::LoadObject(("./data/" + file).c_str());
@@ -147,17 +137,6 @@ protected:
         if (ktSystem::AppActive) ktSystem::RunFrame();
         return 1;
     }
-    int Steps(int frames, uint32_t ms = 16) {
-        for (int i = 0; i < frames; i++)
-            if (!Step(ms)) return 0;
-        return 1;
-    }
-
-    // The raw pixel of an image object's picture at (x, y).
-    static uint16_t ObjectPixel(int object, int x, int y) {
-        const ktDraw::Picture* p = ktDraw::ImageObjects[object].surface;
-        return p->pixels[y * p->pitch + x];
-    }
 
     // ---- A whole game through the real loop, with the keyboard ----------------
 
@@ -182,7 +161,7 @@ protected:
     void MenusIntoPlay(int32_t modeRow = 1, int32_t characterRow = 1) {
         ASSERT_EQ(ktSystem::SceneId, 2);
         const int shown = ktScript::State.presents;
-        ASSERT_EQ(Steps(3), 1);
+        for (int i = 0; i < 3; i++) ASSERT_EQ(Step(), 1);
         EXPECT_EQ(ktScript::State.presents - shown, ktDraw::DisplayOpen ? 3 : 0);
         ASSERT_NO_FATAL_FAILURE(Tap(ktPlatform::VK_RETURN));
         ASSERT_EQ(ktSystem::SceneId, 5);

@@ -21,11 +21,6 @@ const std::string Corpus = std::string(GRAZE_SOURCE_DIR) + "/tests/fuzz/corpus/f
 
 class DrawTest : public DisplayTest {
 protected:
-    // A coded picture (see test_support.h) of the data folder, loaded.
-    int LoadCoded(const char* file, int width, int height) {
-        testutil::WriteCodedPicture(Data(file), width, height);
-        return ktDraw::LoadObject((std::string("./data/") + file).c_str());
-    }
     // The columns of Back's row y that are not black, as (first, last), or (-1, -1).
     std::pair<int, int> Drawn(int y) {
         int first = -1, last = -1;
@@ -139,7 +134,7 @@ TEST_F(DrawTest, MissingDamagedAndOversizedBitmapsGiveTheBoxAndZero) {
 }
 
 TEST_F(DrawTest, DrawObjectClipsEachEdgeAndRefusesRectanglesOutsideItsPicture) {
-    const int wide = LoadCoded("cols.bmp", 400, 20);
+    const int wide = LoadCodedPicture("cols.bmp", 400, 20);
     // Left edge: source columns 5..19 at x 0..14, rows 10..29.
     ktDraw::DrawObject(-5, 10, wide, 0, 0, 20, 20);
     EXPECT_EQ(std::tuple(Drawn(10), Column(0, 10), Drawn(9), Drawn(29), Drawn(30)),
@@ -163,7 +158,7 @@ TEST_F(DrawTest, DrawObjectClipsEachEdgeAndRefusesRectanglesOutsideItsPicture) {
     // A rectangle reaching outside its picture, or a slot outside the table
     // or without a picture, draws nothing, even stretched.
     ktDraw::ClearScreen();
-    const int small = LoadCoded("small.bmp", 10, 10);
+    const int small = LoadCodedPicture("small.bmp", 10, 10);
     ktDraw::DrawObject(0, 0, small, 5, 0, 15, 10);
     ktDraw::DrawObject(0, 0, small, -1, 0, 5, 10);
     ktDraw::DrawObject(0, 0, small, 0, 0, 10, 11);
@@ -229,7 +224,7 @@ TEST_F(DrawTest, RectangleOutlineInsideFillWithinRightAndBottomExclusive) {
 }
 
 TEST_F(DrawTest, FlipShowsBackAndALostDisplayReloadsEveryPictureAndSkipsThatFrame) {
-    const int a = LoadCoded("a.bmp", 4, 4);
+    const int a = LoadCodedPicture("a.bmp", 4, 4);
     ktDraw::LoadObject("./data/missing.bmp");  // a failed slot is skipped
     WritePlainBmp(Data("a.bmp"), 6, 6, {255, 255, 0});
     State.boxes.clear();

@@ -1,6 +1,6 @@
-// Game state: the resource set and the number of the last stage, the reset
-// for a new game, the decimal helpers and a draw modulo 0.
-#include <cstring>
+// Game state: the resource set and the number of the last stage, and the
+// reset for a new game. (The decimal helpers and the random draws: the
+// stage-number file, the panel, the score log and the stage estimate.)
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -10,29 +10,6 @@
 namespace {
 
 using GameStateTest = GameTest;
-
-TEST_F(GameStateTest, DecimalHelpersAndADrawOfNothing) {
-    const struct {
-        const char* text;
-        int32_t value;
-    } parsed[] = {{"-7", -7}, {"+7", 7}, {"07", 7}, {"", 0},
-                  // Every byte is a digit worth (byte - 48): a line end is worth -38.
-                  {"4\n", 2}, {"1\n", -28}, {"9999999999", 1410065407}};  // the last wraps in 32 bits
-    for (const auto& p : parsed) EXPECT_EQ(ParseDecimal(p.text), p.value) << p.text;
-    EXPECT_EQ(std::tuple(std::string(FormatDecimal(0)), std::string(FormatDecimal(10)), std::string(FormatDecimal(99999999))),
-              std::tuple("0", "10", "99999999"));
-    // Outside its range it still ends inside its 9 bytes.
-    EXPECT_LE(std::strlen(FormatDecimal(-5)), 8u);
-    EXPECT_LE(std::strlen(FormatDecimal(2147483647)), 8u);
-    // 10^10 wraps to 1410065408 in 32 bits; a power below 1 is 1.
-    EXPECT_EQ(std::tuple(PowerOfTen(-4), PowerOfTen(9), PowerOfTen(10), IntPower(-3, 3)),
-              std::tuple(1, 1000000000, 1410065408, -27));
-    // R(0) draws but never divides by 0. (The draws themselves: the stage
-    // estimate and the simulator's own test; the score's ceiling: the win bonus.)
-    SeedRandom(1);
-    EXPECT_EQ(Random(0), 0);
-    EXPECT_EQ(GameRandom, 214013u + 2531011u);
-}
 
 TEST_F(GameStateTest, ResetGamePreparesANewGameAndKeepsTheRest) {
     StageNo = 4, ComboRunning = 1, GameMode = 2, ComboTimer = 100.0f, Score = 999;
@@ -51,7 +28,7 @@ TEST_F(GameStateTest, ResetGamePreparesANewGameAndKeepsTheRest) {
 
 TEST_F(GameStateTest, ResourceSetLoadsInOrderAndStartsInTheTitle) {
     MenuRow = 2, MenuStripPhase = 1;
-    UseRealData();
+    LinkRealData();
     LoadResourceSet();
     EXPECT_TRUE(ktScript::State.boxes.empty()) << ktScript::State.boxes.front();
     EXPECT_EQ(std::tuple(ktSystem::SceneId, MenuRow, MenuStripPhase, LastStage), std::tuple(2, 0, 0, 4));

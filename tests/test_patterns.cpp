@@ -79,27 +79,8 @@ TEST_F(PatternTest, RingCursorsRunRoundWithoutTheLastSlot) {
 }
 
 // ---- Depth-shot patterns -------------------------------------------------------
-
-TEST_F(PatternTest, DepthCodesWithoutShotsOnlyTurnThePoseAndCode49ClearsEverySlot) {
-    for (DepthShotEntry& shot : DepthShot) shot = {5, 6, 50, 1, 2, 3, 4, 1};
-    BossPose = 2, GameRandom = 777, DepthShotCursor = 37;
-    int32_t pose = 2;
-    for (int32_t code : {0, -1, 50, 99, 255, 100000, INT_MIN}) {
-        FireDepthPattern(code);
-        pose = (pose + 1) % 4;
-        EXPECT_EQ(BossPose, pose) << code;
-    }
-    EXPECT_EQ(ActiveIn(DepthShot), DepthShotCount);
-    FireDepthPattern(49);
-    EXPECT_EQ(ActiveIn(DepthShot), 0);
-    EXPECT_EQ(DepthShot[0], (DepthShotEntry{5, 6, 50, 1, 2, 3, 4, 0}));  // only the flags change
-    EXPECT_EQ(std::tuple(DepthShotCursor, GameRandom, BossPose, Plays()), std::tuple(37, 777u, 2, size_t(0)));
-    // The next shot goes to the slot after the last one written; a code with
-    // shots plays the sound once, however many shots it fires.
-    for (int32_t code : {1, 43, 48}) FireDepthPattern(code);
-    EXPECT_EQ(DepthShot[38].active, 1);
-    EXPECT_EQ(ktScript::State.sounds, std::vector<std::string>(3, "play ./data/h3d.wav"));
-}
+// (Codes without shots, which only turn the pose, and code 49, which clears
+// the table silently: the first stream's test in test_stage_script.cpp.)
 
 // Aims at or around the player from a random start: (px - x) * f, truncated
 // toward zero; codes 40 to 42 start nearer, at depth 30, and keep f = vz / 100.

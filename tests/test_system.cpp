@@ -9,13 +9,7 @@ using ktScript::State;
 namespace {
 
 int FramesRun[8];
-void CountScene1() { FramesRun[1]++; }
 void CountScene2() { FramesRun[2]++; }
-// Scene 3 hands over to scene 1 in its frame.
-void SwitchScene3() {
-    FramesRun[3]++;
-    ktSystem::SceneId = 1;
-}
 // Scene 4 presses Escape on its third frame.
 void EscapeScene4() {
     if (++FramesRun[4] == 3) ktScript::PressKey(VK_ESCAPE);
@@ -27,7 +21,7 @@ void LoadResources() {
     ktDraw::Screen(320, 240);
     ktSystem::SceneId = 2;
 }
-constexpr ktSystem::SceneHandler Scenes[] = {nullptr, CountScene1, CountScene2, SwitchScene3, EscapeScene4};
+constexpr ktSystem::SceneHandler Scenes[] = {nullptr, nullptr, CountScene2, nullptr, EscapeScene4};
 const ktSystem::GameEntry Entry = {LoadResources, SeedRandom, Scenes, 5, nullptr, 0};
 
 class SystemTest : public EngineTest {
@@ -93,22 +87,6 @@ TEST_F(SystemTest, EachFailingDisplayStepShowsItsOwnBox) {
     }
 }
 
-TEST_F(SystemTest, SceneTableRunsOnlyKnownScenesAndSwitchesOnTheNextFrame) {
-    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
-    for (int id : {0, 5, -3, 1000}) {
-        ktSystem::SceneId = id;
-        State.tick += 5;
-        ktSystem::RunFrame();
-        EXPECT_FLOAT_EQ(ktSystem::FrameSeconds, 0.005f);  // time is still measured
-    }
-    EXPECT_EQ(FramesRun[1] + FramesRun[2] + FramesRun[3] + FramesRun[4], 0);
-    ktSystem::SceneId = 3;
-    ktSystem::RunFrame();
-    EXPECT_EQ(std::tuple(FramesRun[3], FramesRun[1]), std::tuple(1, 0));  // the new scene waits for the next frame
-    ktSystem::RunFrame();
-    EXPECT_EQ(FramesRun[1], 1);
-}
-
 // Escape in a frame ends the loop before another frame; a second Escape
 // (an auto-repeat before the window is gone) and a later close request, or a
 // close request from the system alone, release the display once too.
@@ -170,16 +148,6 @@ TEST_F(SystemTest, PadsGoByTheHalfWayRuleAroundTheirCentreAndKeepTheLastDirectio
     State.pads[1].present = 0;
     ktSystem::PadStick(1, &x, &y);
     EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1)), std::tuple(-1, 1, 0));
-}
-
-TEST_F(SystemTest, ErrorBoxJoinsCaptionAndTextAndBeeps) {
-    EXPECT_EQ(ktSystem::ShowError("ktDraw::LoadObject", "BMPファイルを読み込めません"), 0);
-    EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::LoadObject : BMPファイルを読み込めません"});
-    EXPECT_EQ(State.beeps, 1);
-    // No fixed buffer cuts a long message.
-    const std::string longText(600, 'x');
-    ktSystem::ShowError("caption", longText.c_str());
-    EXPECT_EQ(State.boxes[1], "caption : " + longText);
 }
 
 }  // namespace
