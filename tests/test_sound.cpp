@@ -214,6 +214,13 @@ TEST_F(SoundTest, OneShotEndsStopRewindsLoopWrapsAndMixAddsAndSaturates) {
     EXPECT_EQ(out, Frames({1100, 900, 1200, 800}));
     ktSound::PlayObject(2, 0), ktSound::PlayObject(2, 1);
     EXPECT_EQ(Mix(1), Frames({32767, -32768}));
+    // After Close nothing plays, a loop neither, and the device is gone.
+    ktSound::LoopObject(1, -1);
+    ktSound::Close();
+    ktSound::PlayObject(2, -1);
+    out = {0, 0, 0, 0};
+    ktSound::Mix(out.data(), 2);
+    EXPECT_EQ(std::tuple(out, ktScript::State.audioOpen), std::tuple(Frames(4, 0), 0));
 }
 
 }  // namespace

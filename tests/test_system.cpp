@@ -72,7 +72,7 @@ TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
 
 // Each step of opening the display that fails has its own box; nothing of
 // the display is then kept open.
-TEST_F(SystemTest, EachFailingDisplayStepShowsItsOwnBox) {
+TEST_F(SystemTest, EachFailingDisplayStepShowsItsOwnBoxAndNoBoxTextIsCut) {
     const std::pair<DisplayResult, std::string> Steps[] = {
         {NoDisplayDevice, "DirectDrawが使用できません"},
         {NoFullScreen, "フルスクリーン化できません"},
@@ -85,6 +85,10 @@ TEST_F(SystemTest, EachFailingDisplayStepShowsItsOwnBox) {
         EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::Screen : " + text});
         EXPECT_EQ(ktDraw::DisplayOpen, 0);
     }
+    // Every box beeps, and no fixed buffer cuts a long text.
+    const std::string longText(600, 'x');
+    EXPECT_EQ(ktSystem::ShowError("caption", longText.c_str()), 0);
+    EXPECT_EQ(std::tuple(State.boxes.back(), State.beeps), std::tuple("caption : " + longText, 4));
 }
 
 // Escape in a frame ends the loop before another frame; a second Escape
