@@ -127,7 +127,13 @@ int MessageLoopTurn(int* exitCode) {
     return 1;
 }
 
-int MessageLoop() { return Sys.RunLoop(MessageLoopTurn); }
+int MessageLoop() {
+    if (Sys.RunLoop) return Sys.RunLoop(MessageLoopTurn);
+    int exitCode = 0;
+    while (MessageLoopTurn(&exitCode)) {
+    }
+    return exitCode;
+}
 
 int StartUp(const GameEntry& game) {
     Scenes = game.Scenes;

@@ -50,8 +50,9 @@ int WinMain(const GameEntry& game);
 // Start-up steps 2 to 10 (window, seed, IME off, resources, timer reset).
 // 0 when the window cannot be created.
 int StartUp(const GameEntry& game);
-// The message loop until the quit message; returns its exit code. The
-// platform runs it (Sys.RunLoop), one MessageLoopTurn at a time.
+// The message loop until the quit message; returns its exit code. It turns
+// here, one MessageLoopTurn at a time, unless the platform's own loop must
+// keep control (Sys.RunLoop).
 int MessageLoop();
 // One turn of the message loop: every queued message, then one frame while
 // active, else a wait for the next message. 0 once the quit message has been

@@ -149,10 +149,10 @@ struct Platform {
     // data folder); null when there is none or it cannot be made. Asked only
     // when a file is to be written there.
     const char* (*UserDataFolder)();
-    // Runs the message loop: `turn` again and again until it answers 0, then
-    // the exit code it gave. A system whose own loop must keep control (the
-    // browser's, which draws between turns) calls `turn` from that loop,
-    // one turn per picture it draws, and does not return.
+    // Runs the message loop where the system's own loop must keep control
+    // (the browser's, which draws between turns): calls `turn` from that
+    // loop, one turn per picture it draws, and does not return. Null where
+    // the engine may turn the loop itself, until `turn` answers 0.
     int (*RunLoop)(LoopTurn turn);
     // Opens the file at `path` (UTF-8) again for reading, from its start, in
     // place of the file a stream reads: the same FILE and buffer, nothing

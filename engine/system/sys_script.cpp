@@ -114,20 +114,12 @@ const char* UserDataFolder() {
     return State.userDataFolder.c_str();
 }
 
-// The loop runs here, on the program's own thread, until it ends.
-int RunLoop(ktPlatform::LoopTurn turn) {
-    int exitCode = 0;
-    while (turn(&exitCode)) {
-    }
-    return exitCode;
-}
-
 constexpr ktPlatform::Platform ScriptedPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,      OpenFile,       UserDataFolder, RunLoop,
+    SoundCall,        BasePath,      OpenFile,       UserDataFolder, nullptr,
     ktPlatform::ReopenByDescriptor, ktPlatform::FileExistsByDescriptor,
 };
 

@@ -412,20 +412,12 @@ const char* UserDataFolder() {
     return MakeFolders(folder) ? folder : nullptr;
 }
 
-// The loop runs here, on the program's own thread, until it ends.
-int RunLoop(LoopTurn turn) {
-    int exitCode = 0;
-    while (turn(&exitCode)) {
-    }
-    return exitCode;
-}
-
 constexpr Platform SdlPlatform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,      OpenFile,       UserDataFolder, RunLoop,
+    nullptr,          BasePath,      OpenFile,       UserDataFolder, nullptr,
     ReopenByDescriptor, FileExistsByDescriptor,
 };
 

@@ -669,20 +669,12 @@ int FileExists(const char* path) {
     return Utf8ToWide(path, widePath, PathCharacters) && GetFileAttributesW(widePath) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The loop runs here, on the window's thread, until the quit message.
-int RunLoop(LoopTurn turn) {
-    int exitCode = 0;
-    while (turn(&exitCode)) {
-    }
-    return exitCode;
-}
-
 constexpr Platform Win32Platform = {
     CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
     TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
     Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
     DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,       OpenFile,          UserDataFolder,   RunLoop,
+    nullptr,          BasePath,       OpenFile,          UserDataFolder,   nullptr,
     ReopenFile,       FileExists,
 };
 

@@ -332,7 +332,7 @@ const Graze = (() => {
 
   // ---- Start ------------------------------------------------------------------
 
-  // Loads `program` (emscripten's JavaScript of the game or of a test
+  // Loads `program` (the compiler's JavaScript of the game or of a test
   // program), unpacks the data beside it and runs its main.
   function start(program) {
     window.addEventListener('error', event => fail(event.message));
