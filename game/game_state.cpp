@@ -75,6 +75,7 @@ int32_t ReadLastStage() {
 const char* StageDataPath(const char* name) {
     const int32_t source = WorkingFolderHasStageData() ? FromWorkingFolder : FromProgramFolder;
     const char* folder = source == FromWorkingFolder ? "./" : ktSystem::GetProgramFolder();
+    if (!folder) return nullptr;  // the program's folder cannot be named: no stage data from there
     if (source != StageDataSource) {
         StageDataSource = source;
         if (source == FromProgramFolder)

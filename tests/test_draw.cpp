@@ -51,6 +51,11 @@ TEST_F(DrawTest, NamesUpToThirtyCharactersAndAFullTable) {
     EXPECT_EQ(State.boxes.back(), "ktDraw::SwapObject : ファイル名またはリソース名が長すぎます");
     EXPECT_NE(ktDraw::ImageObjects[2].surface, nullptr);  // untouched
     EXPECT_EQ(ktDraw::SwapObject("./data/none.bmp", 1024), 0);
+    // The work surfaces take no picture, though 0 is what a failed load gave.
+    ktDraw::Picture* const buffer = ktDraw::ImageObjects[0].surface;
+    for (const int work : {0, 1}) EXPECT_EQ(ktDraw::SwapObject(name30.c_str(), work), 0) << work;
+    EXPECT_EQ(std::tuple(ktDraw::ImageObjects[0].surface, ktDraw::ImageObjects[0].surface->width, State.boxes.back()),
+              std::tuple(buffer, 320, std::string("ktDraw::SwapObject : BMPファイルを読み込めません")));
     WritePlainBmp(deep + "/data/one.bmp", 1, 1, {9, 9, 9});
     for (int i = 3; i < 1024; i++) ASSERT_EQ(ktDraw::LoadObject("./data/one.bmp"), i);  // the long name took no slot
     State.boxes.clear();
@@ -184,12 +189,11 @@ TEST_F(DrawTest, BlackIsTransparentAndTheTopLeftPixelKeepsItsColour) {
     EXPECT_EQ(BackPixel(53, 53), Raw(red));
 }
 
-TEST_F(DrawTest, StretchObjectOnBothPaths) {
+TEST_F(DrawTest, StretchObjectScalesWithTheKeyAndRefusesAnythingPastTheEdge) {
     WriteBmp(Data("q.bmp"), 2, 2, [](int x, int y) {
         return x == 0 && y == 0 ? Rgb{0, 0, 0} : Rgb{uint8_t(x ? 255 : 0), uint8_t(y ? 255 : 0), 255};
     });
     const int q = ktDraw::LoadObject("./data/q.bmp");
-    ASSERT_EQ(ktDraw::StretchAvailable, 1);
     ktDraw::StretchObject(10, 10, q, 0, 0, 2, 2, 8, 8);
     ktDraw::StretchObject(10, 30, q, 0, 0, 2, 1, 6, 3);  // three columns for each source column
     // The black quarter stays transparent.
@@ -197,16 +201,10 @@ TEST_F(DrawTest, StretchObjectOnBothPaths) {
               std::tuple(uint16_t(0), uint16_t(0), Raw({255, 0, 255}), Raw({255, 255, 255}), uint16_t(0)));
     EXPECT_EQ(std::tuple(BackPixel(12, 31), BackPixel(13, 32), BackPixel(15, 30)),
               std::tuple(uint16_t(0), Raw({255, 0, 255}), Raw({255, 0, 255})));
-    // Past the right edge: the one-copy path draws nothing at all.
+    // Past the right edge: nothing at all is drawn.
     ktDraw::ClearScreen();
     ktDraw::StretchObject(316, 10, q, 0, 0, 2, 2, 8, 8);
     for (int y = 10; y < 18; y++) EXPECT_EQ(Drawn(y), Nothing);
-    // The Buffer path clips and draws the visible part; black is keyed out
-    // of Buffer too.
-    ktDraw::StretchAvailable = 0;
-    ktDraw::StretchObject(316, 10, q, 0, 0, 2, 2, 8, 8);
-    EXPECT_EQ(std::tuple(Drawn(14), BackPixel(319, 17), Drawn(10), Drawn(18)),
-              std::tuple(std::pair(316, 319), Raw({0, 255, 255}), Nothing, Nothing));
 }
 
 TEST_F(DrawTest, RectangleOutlineInsideFillWithinRightAndBottomExclusive) {
@@ -223,18 +221,46 @@ TEST_F(DrawTest, RectangleOutlineInsideFillWithinRightAndBottomExclusive) {
               std::tuple(uint16_t(0), ktDraw::PixelOf(blue), ktDraw::PixelOf(red)));
 }
 
-TEST_F(DrawTest, FlipShowsBackAndALostDisplayReloadsEveryPictureAndSkipsThatFrame) {
+// Every frame is shown wherever the window has gone; a repaint (the window
+// uncovered, or the platform's display made anew) shows the last frame
+// again from memory: no picture is read again from its file.
+TEST_F(DrawTest, FlipShowsEveryFrameWhereverTheWindowIsAndARepaintReadsNoFile) {
     const int a = LoadCodedPicture("a.bmp", 4, 4);
-    ktDraw::LoadObject("./data/missing.bmp");  // a failed slot is skipped
-    WritePlainBmp(Data("a.bmp"), 6, 6, {255, 255, 0});
-    State.boxes.clear();
-    State.displayLost = 1;
-    ktDraw::Flip();
-    EXPECT_EQ(std::tuple(State.presents, State.boxes.size()), std::tuple(0, size_t(0)));  // that frame is not shown
-    ktDraw::ClearScreen();
-    ktDraw::DrawObject(0, 0, a, 0, 0, 6, 6);  // read again from its file
-    ktDraw::Flip();
-    EXPECT_EQ(std::tuple(State.presents, ShownPixel(5, 5), ShownPixel(6, 6)), std::tuple(1, Raw({255, 255, 0}), uint16_t(0)));
+    std::filesystem::remove(Data("a.bmp"));
+    ktSystem::WindowProc(ktPlatform::WM_MOVE, 0, intptr_t(0x00320064));  // to (100, 50)
+    for (const int x : {0, 7}) {
+        ktDraw::ClearScreen();
+        ktDraw::DrawObject(x, 0, a, 0, 0, 4, 4);
+        ktDraw::Flip();
+        EXPECT_EQ(std::tuple(ShownPixel(x, 0), ShownPixel(x + 4, 0)), std::tuple(BackPixel(x, 0), uint16_t(0))) << x;
+    }
+    ktDraw::ClearScreen();  // Back moves on; what is shown does not
+    ktSystem::WindowProc(ktPlatform::WM_PAINT, 0, 0);
+    EXPECT_EQ(std::tuple(State.presents, ShownPixel(7, 0) != 0, State.boxes.size()), std::tuple(3, true, size_t(0)));
+    ktDraw::DrawObject(0, 0, a, 0, 0, 4, 4);
+    EXPECT_NE(BackPixel(0, 0), 0);
+}
+
+// The picture is scaled by the largest whole factor that fits its area and
+// centred; in an area too small for it, it has no place.
+TEST(Presentation, PicturesArePlacedByWholeFactorsAndPacedToTheMonitor) {
+    const struct {
+        int width, height;
+        ktDraw::Placement want;
+    } cases[] = {
+        {1280, 720, {160, 0, 960, 720, 3}},   {1920, 1080, {320, 60, 1280, 960, 4}},
+        {1366, 768, {203, 24, 960, 720, 3}},  {3840, 2160, {480, 0, 2880, 2160, 9}},
+        {320, 240, {0, 0, 320, 240, 1}},      {319, 240, {0, 0, 0, 0, 0}},  {640, 239, {0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const ktDraw::Placement p = ktDraw::PlacePicture(c.width, c.height, 320, 240), w = c.want;
+        EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.scale), std::tie(w.x, w.y, w.width, w.height, w.scale))
+            << c.width << "x" << c.height;
+    }
+    // A picture less than three quarters of a refresh after the last waits
+    // for the rest of it.
+    const std::pair<int64_t, int64_t> waits[] = {{0, 1600}, {1199, 401}, {1200, 0}, {5000, 0}, {-1, 0}};
+    for (const auto& [since, wait] : waits) EXPECT_EQ(ktDraw::PresentWait(since, 1600), wait) << since;
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ protected:
         HitSound = LoadTinySound("hit.wav");
         ExpectLoadsWorked();
         ktSystem::PadCentreX[0] = ktSystem::PadCentreY[0] = PadCentre;
+        ktSystem::PadCentred[0] = 1;
         GameMode = 1, GameDelta = 0.1f, PlayerX = 120.0f, PlayerY = 200.0f, Lives = 2;
         BossX = 120.0f, BossY = 50.0f, BossHp = 1000;
         ShotTimer = 1000.0f;  // no volleys unless a test wants them

@@ -40,10 +40,11 @@ TEST(WebLayer, KeyEventsBecomeTheGamesMessagesAndTheTickCounterWraps) {
     EXPECT_EQ(ktWeb::TickFromMilliseconds(4294967296.0 + 6.0) - ktWeb::TickFromMilliseconds(4294967286.0), 16u);
 }
 
-// The browser shows no pad before its first press, long after start-up:
-// the engine then reads the empty slots' resting reading as the centres,
-// and a pad that turns up later steers by the half-way rule from there.
-TEST_F(EngineTest, WebPadsReadAsOnTheDesktopAndSteerFromTheRestingCentre) {
+// Gamepad API pads read as on the desktop. The browser shows a pad only
+// after its first press, long after start-up: its centre is then its first
+// reading, the browser's rest position, and it steers by the half-way rule
+// from there.
+TEST_F(EngineTest, WebPadsReadAsOnTheDesktopAndSteerFromTheirFirstReading) {
     auto pad = [](bool standard, int axisCount, double x, double y, std::initializer_list<int> held) {
         ktWeb::Gamepad g{standard, axisCount, {x, y}, 17, {}};
         for (int b : held) g.buttons[b] = true;
@@ -54,23 +55,24 @@ TEST_F(EngineTest, WebPadsReadAsOnTheDesktopAndSteerFromTheRestingCentre) {
         PadReading reading;
     } cases[] = {
         // Axes: -1 … 1 onto 0 … 65535, the rest position in the middle; no axes: at rest.
-        {pad(true, 2, -1.0, 1.0, {}), {0, 65535, 0}},          {pad(true, 2, 0.0, 0.5, {}), {32768, 49151, 0}},
-        {pad(false, 0, 0.7, 0.7, {}), {32768, 32768, 0}},      {pad(false, 2, -7.0, 9.0, {}), {0, 65535, 0}},
+        {pad(true, 2, -1.0, 1.0, {}), {0, 65535, 0, 0}},          {pad(true, 2, 0.0, 0.5, {}), {32768, 49151, 0, 0}},
+        {pad(false, 0, 0.7, 0.7, {}), {32768, 32768, 0, 0}},      {pad(false, 2, -7.0, 9.0, {}), {0, 65535, 0, 0}},
         // A standard pad: south, east, west and Start are buttons 1 to 4;
-        // its direction pad pushes the stick to its ends.
-        {pad(true, 2, 0.0, 0.0, {0, 1, 2, 9}), {32768, 32768, 0xF}},  {pad(true, 2, 0, 0, {3, 8}), {32768, 32768, 0}},
-        {pad(true, 2, 0.3, 0.3, {14, 12}), {0, 0, 0}},         {pad(true, 2, 0.0, 0.0, {15, 13}), {65535, 65535, 0}},
+        // its direction pad is the hat.
+        {pad(true, 2, 0.0, 0.0, {0, 1, 2, 9}), {32768, 32768, 0xF, 0}},  {pad(true, 2, 0, 0, {3, 8}), {32768, 32768, 0, 0}},
+        {pad(true, 2, 0.3, 0.3, {14, 12}), {42598, 42598, 0, PadHatLeft | PadHatUp}},
+        {pad(true, 2, 0.0, 0.0, {15, 13}), {32768, 32768, 0, PadHatRight | PadHatDown}},
         // Any other pad: its raw buttons 0 to 3, no direction pad.
-        {pad(false, 2, 0.0, 0.0, {3, 9, 14}), {32768, 32768, 0x8}},
+        {pad(false, 2, 0.0, 0.0, {3, 9, 14}), {32768, 32768, 0x8, 0}},
     };
     for (const auto& c : cases) {
         const PadReading r = ktWeb::ReadingOf(c.pad);
-        EXPECT_EQ(std::tie(r.x, r.y, r.buttons), std::tie(c.reading.x, c.reading.y, c.reading.buttons));
+        EXPECT_EQ(std::tie(r.x, r.y, r.buttons, r.hat), std::tie(c.reading.x, c.reading.y, c.reading.buttons, c.reading.hat));
     }
 
-    ktScript::State.pads[0] = {1, ktWeb::RestingPad};
-    ktSystem::OpenPads();
-    EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
+    ktSystem::OpenPads();  // no pad shown yet
+    ktScript::State.pads[0] = {1, ktWeb::ReadingOf(pad(true, 2, 0.0, 0.0, {0}))};
+    EXPECT_EQ(ktSystem::PadButton(0, 1), 1);
     // Half-way from the centre 32768 is 16384 and 49152: -0.5 reads 16384, 0.5 reads 49151.
     const std::pair<double, int32_t> axes[] = {{-1.0, -1}, {-0.5, -1}, {-0.49997, 0}, {0.0, 0}, {0.5, 0}, {0.50002, 1}};
     for (const auto& [axis, direction] : axes) {

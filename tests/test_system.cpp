@@ -1,4 +1,7 @@
 // The frame loop, the window procedure and shutdown, pads and the error box.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <tuple>
 
 #include "engine_fixture.h"
@@ -69,6 +72,45 @@ TEST_F(SystemTest, StartUpSeedsOpensAndMeasuresFromTheTimerReset) {
     EXPECT_EQ(Dispatch(), -1);
     ktSystem::RunFrame();
     EXPECT_EQ(ktSystem::FrameSeconds, 0.0f);
+    // A window that the system did not make the active one starts the game
+    // standing still and silent.
+    ktScript::UseScriptedPlatform();
+    ktSystem::ResetForTests();
+    State.windowActive = 0;
+    ASSERT_EQ(ktSystem::StartUp(Entry), 1);
+    EXPECT_EQ(std::tuple(ktSystem::AppActive, ktSound::SoundHeld), std::tuple(0, ktSound::HeldInactive));
+    int exitCode = 0;
+    const int frames = FramesRun[2];
+    EXPECT_EQ(ktSystem::MessageLoopTurn(&exitCode), 1);
+    EXPECT_EQ(FramesRun[2], frames);  // no frame ran
+}
+
+// In the background the game is silent and every sound keeps its place;
+// back in front the sounds go on from there. The engine's own beep (for a
+// system without one) sounds over a silent game too.
+TEST_F(SystemTest, AnInactiveGameIsSilentAndItsSoundsGoOnWhereTheyWere) {
+    StartWith({});
+    testutil::WriteBytes(folder + "/data/tone.wav", testutil::Wave(1, 16, 44100, testutil::Pcm16(std::vector<int16_t>(8000, 1000))));
+    const int tone = ktSound::LoadObject("./data/tone.wav", 1);
+    ktSound::LoopObject(tone, -1);
+    int16_t out[2 * 100];
+    auto mix = [&] {
+        std::fill(std::begin(out), std::end(out), int16_t(0));
+        State.mix(out, 100);
+        return std::pair(out[0], ktSound::SoundObjects[tone].buffers[0].position);
+    };
+    EXPECT_EQ(mix(), std::pair(int16_t(1000), 100u));
+    ktSystem::WindowProc(WM_ACTIVATEAPP, 0, 0);
+    EXPECT_EQ(mix(), std::pair(int16_t(0), 100u));
+    EXPECT_EQ(mix(), std::pair(int16_t(0), 100u));
+    ktSystem::WindowProc(WM_ACTIVATEAPP, 1, 0);
+    EXPECT_EQ(mix(), std::pair(int16_t(1000), 200u));
+    ktSystem::WindowProc(WM_ACTIVATEAPP, 0, 0);
+    ktPlatform::Sys.Beep = nullptr;
+    ktSystem::ShowError("caption", "text");
+    mix();
+    EXPECT_EQ(std::tuple(std::abs(out[0]), std::abs(out[1]), ktSound::SoundObjects[tone].buffers[0].position),
+              std::tuple(6000, 6000, 200u));
 }
 
 // Each step of opening the display that fails has its own box; nothing of
@@ -84,7 +126,11 @@ TEST_F(SystemTest, EachFailingDisplayStepShowsItsOwnBoxAndNoBoxTextIsCut) {
         State.displayFails = step;
         EXPECT_EQ(ktDraw::Screen(320, 240), 0);
         EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::Screen : " + text});
-        EXPECT_EQ(ktDraw::DisplayOpen, 0);
+        // What the failed open made is let go: the display opens again.
+        EXPECT_EQ(std::tuple(ktDraw::DisplayOpen, State.displayOpen), std::tuple(0, 0));
+        State.displayFails = 0;
+        EXPECT_EQ(std::tuple(ktDraw::Screen(320, 240), State.displayOpen), std::tuple(1, 1));
+        ktDraw::CloseScreen();
     }
     // Every box beeps, and no fixed buffer cuts a long text.
     const std::string longText(600, 'x');
@@ -129,10 +175,10 @@ TEST_F(SystemTest, AltCombinationsAndOtherMessagesNeverCloseTheGame) {
     EXPECT_EQ(std::tuple(ktSystem::ClientLeft, ktSystem::ClientTop), std::tuple(0x10, 0x20));
 }
 
-TEST_F(SystemTest, PadsGoByTheHalfWayRuleAroundTheirCentreAndKeepTheLastDirectionUnplugged) {
+TEST_F(SystemTest, PadsGoByTheHalfWayRuleAroundTheirFirstReadingAndKeepTheLastDirectionUnplugged) {
     State.pads[0] = {1, {32767, 32767, 0}};
     ktSystem::OpenPads();
-    EXPECT_EQ(std::tuple(ktSystem::PadCentreX[0], ktSystem::PadCentreY[0], ktSystem::PadCentreX[1]), std::tuple(32767, 32767, 0));
+    EXPECT_EQ(std::tuple(ktSystem::PadCentreX[0], ktSystem::PadCentreY[0], ktSystem::PadCentred[1]), std::tuple(32767, 32767, 0));
     const struct {
         uint32_t position;
         int32_t direction;
@@ -144,15 +190,36 @@ TEST_F(SystemTest, PadsGoByTheHalfWayRuleAroundTheirCentreAndKeepTheLastDirectio
         EXPECT_EQ(std::tuple(x, y), std::tuple(c.direction, 0)) << c.position;
     }
     EXPECT_EQ(std::tuple(ktSystem::PadButton(0, 4), ktSystem::PadButton(0, 1)), std::tuple(1, 0));
-    // Pad 1 gave no reading at start: centre 0, so 0 is -1 and anything
-    // above is +1; unplugged again, the last direction stays.
-    State.pads[1] = {1, {0, 1, 1}};
+    // Pad 1 gave no reading at start and is plugged in later: its first
+    // reading is its centre, so at rest it steers nowhere; its direction
+    // pad pushes the stick to the ends; unplugged again, the last direction
+    // stays.
+    State.pads[1] = {1, {30000, 34000, 1}};
     int32_t x = 0, y = 0;
     ktSystem::PadStick(1, &x, &y);
-    EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1)), std::tuple(-1, 1, 1));
+    EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1), ktSystem::PadCentreX[1]), std::tuple(0, 0, 1, 30000));
+    State.pads[1].reading = {30000, 34000, 0, PadHatLeft | PadHatDown};
+    ktSystem::PadStick(1, &x, &y);
+    EXPECT_EQ(std::tuple(x, y), std::tuple(-1, 1));
     State.pads[1].present = 0;
     ktSystem::PadStick(1, &x, &y);
     EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1)), std::tuple(-1, 1, 0));
+}
+
+// A program folder too long to hold is no folder: nothing beside the
+// program can be read (never the working folder's file in its place).
+TEST_F(SystemTest, AProgramFolderTooLongToHoldReadsNothingInItsPlace) {
+    StartWith({});
+    std::filesystem::create_directories(folder + "/work/data");
+    testutil::WritePlainBmp(folder + "/work/data/x.bmp", 2, 2, {9, 9, 9});
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder + "/work");
+    State.basePath = "/" + std::string(5000, 'd') + "/";
+    State.boxes.clear();
+    const int object = ktDraw::LoadObject("./data/x.bmp");
+    std::filesystem::current_path(before);
+    EXPECT_EQ(std::tuple(object, ktSystem::GetProgramFolder()), std::tuple(0, nullptr));
+    EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::LoadObject : BMPファイルを読み込めません"});
 }
 
 }  // namespace

@@ -14,8 +14,6 @@ Picture* Back = nullptr;
 int32_t ScreenWidth = 0;
 int32_t ScreenHeight = 0;
 ClipRectangle ClipRect = {0, 0, 0, 0};
-int AcceleratorDevice = 0;
-int StretchAvailable = 0;
 uint32_t CurrentKeyColour = 0;
 int DisplayOpen = 0;
 
@@ -69,15 +67,18 @@ int Screen(int32_t width, int32_t height) {
     ScreenWidth = width;
     ScreenHeight = height;
     SetClip(0, 0, width, height);
-    // The software device is the primary display driver: there is no
-    // separate accelerator, so Back is an off-screen surface that Flip
-    // copies to Front.
-    AcceleratorDevice = 0;
-    switch (Sys.OpenDisplay(width, height)) {
-    case ktPlatform::DisplayReady: break;
-    case ktPlatform::NoFullScreen: return Fail("フルスクリーン化できません");
-    case ktPlatform::NoDisplayMode: return Fail("解像度が変更できません");
-    default: return Fail("DirectDrawが使用できません");
+    // Back is a picture in memory that Flip copies to Front, which the
+    // platform shows.
+    const int opened = Sys.OpenDisplay(width, height);
+    if (opened != ktPlatform::DisplayReady) {
+        // Whatever the failed open made is let go, so that a later Screen
+        // starts afresh.
+        Sys.CloseDisplay();
+        switch (opened) {
+        case ktPlatform::NoFullScreen: return Fail("フルスクリーン化できません");
+        case ktPlatform::NoDisplayMode: return Fail("解像度が変更できません");
+        default: return Fail("DirectDrawが使用できません");
+        }
     }
     DisplayOpen = 1;
     Front = NewPicture(width, height);
@@ -92,9 +93,6 @@ int Screen(int32_t width, int32_t height) {
         ImageObjects[slot].surface = work;
         SetColourKey(work, 0);
     }
-    // The software blitter scales with a colour key, so stretched sprites
-    // take the one-copy path.
-    StretchAvailable = 1;
     for (int slot = 2; slot < ImageObjectCount; slot++) EmptySlot(ImageObjects[slot]);
     CurrentKeyColour = 0;
     ktSound::Open();
@@ -103,6 +101,18 @@ int Screen(int32_t width, int32_t height) {
     return 1;
 }
 
+
+Placement PlacePicture(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || areaWidth < width || areaHeight < height) return {0, 0, 0, 0, 0};
+    const int32_t byWidth = areaWidth / width, byHeight = areaHeight / height;
+    const int32_t scale = byWidth < byHeight ? byWidth : byHeight;
+    return {(areaWidth - width * scale) / 2, (areaHeight - height * scale) / 2, width * scale, height * scale, scale};
+}
+
+int64_t PresentWait(int64_t sinceLast, int64_t period) {
+    if (sinceLast < 0 || period <= 0 || sinceLast >= period * 3 / 4) return 0;
+    return period - sinceLast;
+}
 
 void CloseScreen() {
     ReleaseDisplay();

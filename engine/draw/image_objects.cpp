@@ -24,7 +24,9 @@ Picture* LoadBitmapResource(const char*) { return nullptr; }
 // the file is missing or not a bitmap the engine reads.
 Picture* LoadBitmapFile(const char* name) {
     if (!DisplayOpen) return nullptr;  // pictures belong to the display
-    std::string path = ktSystem::GetProgramFolder();
+    const char* folder = ktSystem::GetProgramFolder();
+    if (!folder) return nullptr;
+    std::string path = folder;
     path += name;
     return ReadBitmapFile(path.c_str());
 }
@@ -64,7 +66,9 @@ int LoadObject(const char* name) {
 
 int SwapObject(const char* name, int index) {
     if (std::strlen(name) > MaxNameLength) return ktSystem::ShowError("ktDraw::SwapObject", TooLong);
-    if (index < 0 || index >= ImageObjectCount)
+    // Only a slot that a load handed out takes another picture: 0 and 1 are
+    // the work surfaces, and 0 is also what a failed load returns.
+    if (index < 2 || index >= ImageObjectCount)
         return ktSystem::ShowError("ktDraw::SwapObject", Unreadable);
     ImageObject& slot = ImageObjects[index];
     FreePicture(slot.surface);
@@ -72,19 +76,6 @@ int SwapObject(const char* name, int index) {
     CopyName(slot, name);
     if (FillSlot(slot, name)) return 1;
     return ktSystem::ShowError("ktDraw::SwapObject", Unreadable);
-}
-
-void RestoreObjects() {
-    // Front, Back, Buffer and Screen live in the program's memory and keep
-    // their contents; only the pictures are read again from their files.
-    for (int index = 2; index < ImageObjectCount; index++) {
-        ImageObject& slot = ImageObjects[index];
-        if (slot.name[0] == 0 || !slot.surface) continue;  // a failed load has nothing to restore
-        char name[sizeof slot.name];
-        std::memcpy(name, slot.name, sizeof name);
-        CurrentKeyColour = slot.keyColour;
-        SwapObject(name, index);
-    }
 }
 
 }  // namespace ktDraw

@@ -50,8 +50,6 @@ extern Picture* Back;   // every drawing operation writes here
 extern int32_t ScreenWidth;
 extern int32_t ScreenHeight;
 extern ClipRectangle ClipRect;
-extern int AcceleratorDevice;
-extern int StretchAvailable;
 extern uint32_t CurrentKeyColour;
 // 1 between a successful Screen and CloseScreen: the display exists.
 extern int DisplayOpen;
@@ -64,7 +62,6 @@ void CloseScreen();
 // Image objects
 int LoadObject(const char* name);
 int SwapObject(const char* name, int index);
-void RestoreObjects();
 
 // Sprite drawing and presentation
 void ClearScreen();
@@ -75,6 +72,25 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
 void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t fill,
                    uint32_t pen, int32_t penWidth);
 void Flip();
+// Shows the last presented picture again (the window was uncovered, or the
+// platform made its display anew).
+void Repaint();
+
+// Presentation rules that every platform layer follows.
+//
+// Where the picture goes in an area of areaWidth × areaHeight device pixels
+// (a monitor, a window, a page): scaled by the largest whole factor that
+// fits, centred; the rest of the area is black. scale 0 when not even one
+// whole picture fits.
+struct Placement {
+    int32_t x, y, width, height, scale;
+};
+Placement PlacePicture(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height);
+// How long a picture waits before it is shown, so that pictures come no
+// faster than the monitor shows them: one that comes less than three
+// quarters of a refresh `period` after the last one (`sinceLast`, in the
+// same unit) waits for the rest of the refresh; otherwise 0.
+int64_t PresentWait(int64_t sinceLast, int64_t period);
 
 // The raw 16-bit pixel value of a colour (0x00BBGGRR) in the display format.
 uint16_t PixelOf(uint32_t colour);

@@ -135,25 +135,10 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
     Picture* from = ObjectSurface(object);
     if (!from || !Back || width <= 0 || height <= 0) return;
     if (!Inside(from, left, top, right, bottom)) return;
-    if (StretchAvailable) {
-        // One scaled copy; a destination that reaches outside Back is
-        // refused and nothing is drawn.
-        if (!Inside(Back, x, y, x + width, y + height)) return;
-        ScaledCopy(from, left, top, right, bottom, Back, x, y, width, height, true);
-        return;
-    }
-    // Scale into Buffer (cut to Buffer's size), then copy out of it with
-    // Buffer's black key and the usual clipping.
-    Picture* buffer = ImageObjects[0].surface;
-    if (!buffer) return;
-    int32_t fitWidth = width < buffer->width ? width : buffer->width;
-    int32_t fitHeight = height < buffer->height ? height : buffer->height;
-    for (int32_t j = 0; j < fitHeight; j++) {
-        const uint16_t* src = Row(from, top + int32_t(int64_t(j) * (bottom - top) / height)) + left;
-        uint16_t* dst = Row(buffer, j);
-        for (int32_t i = 0; i < fitWidth; i++) dst[i] = src[int64_t(i) * (right - left) / width];
-    }
-    DrawObject(x, y, 0, 0, 0, width, height);
+    // One scaled copy with the object's key; a destination that reaches
+    // outside Back is refused and nothing is drawn.
+    if (!Inside(Back, x, y, x + width, y + height)) return;
+    ScaledCopy(from, left, top, right, bottom, Back, x, y, width, height, true);
 }
 
 void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t fill,
@@ -173,24 +158,20 @@ void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uin
 
 void Flip() {
     if (!Back || !Front) return;
-    // Back is an off-screen surface: one copy of the whole picture to Front
-    // at the window's client position, then Front goes on the monitor.
-    int32_t x = ktSystem::ClientLeft, y = ktSystem::ClientTop;
-    if (Inside(Front, x, y, x + ScreenWidth, y + ScreenHeight) &&
-        Inside(Back, 0, 0, ScreenWidth, ScreenHeight)) {
-        if (x == 0 && Front->pitch == ScreenWidth && Back->pitch == ScreenWidth)  // whole rows in a row: one copy
-            std::memcpy(Row(Front, y), Row(Back, 0), size_t(ScreenWidth) * size_t(ScreenHeight) * 2);
+    // Back is a picture in memory: one copy of the whole picture to Front,
+    // which the platform shows wherever its window is.
+    if (Inside(Front, 0, 0, ScreenWidth, ScreenHeight) && Inside(Back, 0, 0, ScreenWidth, ScreenHeight)) {
+        if (Front->pitch == ScreenWidth && Back->pitch == ScreenWidth)  // whole rows in a row: one copy
+            std::memcpy(Row(Front, 0), Row(Back, 0), size_t(ScreenWidth) * size_t(ScreenHeight) * 2);
         else
             for (int32_t row = 0; row < ScreenHeight; row++)
-                std::memcpy(Row(Front, y + row) + x, Row(Back, row), size_t(ScreenWidth) * 2);
-    }
-    if (Sys.DisplayLost()) {
-        // The device lost its pictures: bring every one back; this frame is
-        // not shown.
-        RestoreObjects();
-        return;
+                std::memcpy(Row(Front, row), Row(Back, row), size_t(ScreenWidth) * 2);
     }
     Sys.Present(Front);
+}
+
+void Repaint() {
+    if (DisplayOpen && Front) Sys.Present(Front);
 }
 
 }  // namespace ktDraw

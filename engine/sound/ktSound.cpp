@@ -16,6 +16,8 @@ using ktPlatform::Sys;
 SoundObject SoundObjects[SoundObjectCount];
 int SoundAvailable = 0;
 int DeviceRate = 0;
+int SoundHeld = 0;
+int BeepFramesLeft = 0;  // mixer.cpp sounds the beep while this runs down
 
 namespace {
 
@@ -202,11 +204,11 @@ int LoadObject(const char* name, int copies) {
     // long for the buffer is a file that cannot be read.
     char path[PathSize];
     const char* folder = ktSystem::GetProgramFolder();
-    const size_t folderLength = std::strlen(folder);
+    const size_t folderLength = folder ? std::strlen(folder) : 0;
     const size_t nameLength = std::strlen(name);
     WaveData wave;
     int found = 0;
-    if (folderLength + nameLength < PathSize) {
+    if (folder && folderLength + nameLength < PathSize) {
         std::memcpy(path, folder, folderLength);
         std::memcpy(path + folderLength, name, nameLength + 1);
         found = ReadWave(path, &wave);
@@ -237,6 +239,25 @@ int LoadObject(const char* name, int copies) {
     }
     std::memcpy(slot.name, name, nameLength + 1);
     return index;
+}
+
+void Hold(int reason) {
+    HoldMixer();
+    SoundHeld |= reason;
+    ReleaseMixer();
+}
+
+void Release(int reason) {
+    HoldMixer();
+    SoundHeld &= ~reason;
+    ReleaseMixer();
+}
+
+void Beep() {
+    if (!SoundAvailable) return;
+    HoldMixer();
+    BeepFramesLeft = DeviceRate / 8;
+    ReleaseMixer();
 }
 
 void PlayObject(int sound, int copy) { StartCopy(sound, copy, 0); }

@@ -34,6 +34,18 @@ extern SoundObject SoundObjects[SoundObjectCount];
 extern int SoundAvailable;
 extern int DeviceRate;  // samples per second of the open device
 
+// Why the sound is held silent (a set of bits): while any reason holds, the
+// mixer gives silence and every sounding copy keeps its place, to go on
+// from there once the last reason is let go.
+constexpr int HeldInactive = 1;  // the game is not the active application
+extern int SoundHeld;
+void Hold(int reason);
+void Release(int reason);
+// The engine's own beep, for a system that has none: a short tone mixed
+// over whatever plays, even while the sound is held.
+void Beep();
+extern int BeepFramesLeft;  // frames of the beep still to sound
+
 // A wave file as read from disk: the format record and the sample bytes.
 struct WaveData {
     uint16_t formatTag;

@@ -39,22 +39,36 @@ void AddVoice(SoundBuffer& voice, const int16_t* samples, uint32_t length, int32
     }
 }
 
+// The beep: an 880 Hz square wave of an eighth of a second, faded out over
+// its last 1000 frames, added over the sounds into the 32-bit sum.
+void AddBeep(int32_t* sum, int frames) {
+    for (int i = 0; i < frames && BeepFramesLeft > 0; i++, BeepFramesLeft--) {
+        const int phase = int(int64_t(BeepFramesLeft) * 880 * 2 / DeviceRate) & 1;
+        const int level = BeepFramesLeft < 1000 ? 6000 * BeepFramesLeft / 1000 : 6000;
+        sum[2 * i] += phase ? level : -level;
+        sum[2 * i + 1] += phase ? level : -level;
+    }
+}
+
 }  // namespace
 
 void Mix(int16_t* out, int frames) {
     if (!out || frames <= 0 || !SoundAvailable) return;
+    // Held silent: nothing is added and no voice moves on.
+    if (SoundHeld && BeepFramesLeft == 0) return;
     for (int start = 0; start < frames; start += ChunkFrames) {
         const int count = frames - start < ChunkFrames ? frames - start : ChunkFrames;
         int16_t* chunk = out + size_t(start) * 2;
         int32_t sum[ChunkFrames * 2];
         for (int i = 0; i < count * 2; i++) sum[i] = chunk[i];
         for (SoundObject& slot : SoundObjects) {
-            if (!slot.hasBuffers || slot.samples.size() < 2) continue;
+            if (SoundHeld || !slot.hasBuffers || slot.samples.size() < 2) continue;
             const uint32_t length = uint32_t(slot.samples.size() / 2);
             for (SoundBuffer& voice : slot.buffers) {
                 if (voice.playing) AddVoice(voice, slot.samples.data(), length, sum, count);
             }
         }
+        AddBeep(sum, count);
         for (int i = 0; i < count * 2; i++) chunk[i] = Clip(sum[i]);
     }
 }

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "ktSound.h"
+
 namespace ktSystem {
 
 using namespace ktPlatform;
@@ -51,10 +53,11 @@ void ResetFrameTimer() {
 
 const char* GetProgramFolder() {
     const char* base = Sys.BasePath();
-    size_t length = base ? std::strlen(base) : 0;
-    if (length >= sizeof ProgramFolder) length = 0;  // never cut a path short: use the current folder
-    std::memcpy(ProgramFolder, base, length);
-    ProgramFolder[length] = 0;
+    const size_t length = base ? std::strlen(base) : 0;
+    // A folder that the system cannot name, or one too long to hold, is no
+    // folder: never a path cut short, nor the working folder in its place.
+    if (length == 0 || length >= sizeof ProgramFolder) return nullptr;
+    std::memcpy(ProgramFolder, base, length + 1);
     return ProgramFolder;
 }
 
@@ -142,10 +145,11 @@ int StartUp(const GameEntry& game) {
     IconCount = game.IconCount;
     char title[27];
     std::memcpy(title, WindowTitle, sizeof title);
-    // Showing the window activates it: the activation message reaches the
-    // window procedure before this returns.
     if (!Sys.CreateMainWindow(title, WindowProc)) return 0;
     MainWindow = 1;
+    // A window that is shown becomes the active one: the game is active
+    // from the start, unless the system gave the focus elsewhere meanwhile.
+    WindowProc(WM_ACTIVATEAPP, uintptr_t(Sys.WindowActive()), 0);
     AppInstance = 1;
     game.SeedRandom(uint32_t(Sys.CalendarTime()));
     SetIme(0);
@@ -177,6 +181,8 @@ void ResetForTests() {
     IconCount = 0;
     PadCentreX[0] = PadCentreX[1] = 0;
     PadCentreY[0] = PadCentreY[1] = 0;
+    PadCentred[0] = PadCentred[1] = 0;
+    ktSound::SoundHeld = 0;
 }
 
 }  // namespace ktSystem

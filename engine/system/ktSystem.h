@@ -67,6 +67,9 @@ void RunFrame();
 void ResetForTests();
 
 void ResetFrameTimer();
+// The program's folder, ending in its separator; null when the system
+// cannot say it or it is too long to hold (files beside the program then
+// cannot be read).
 const char* GetProgramFolder();
 // Opens a file (path in UTF-8, a standard `fopen` mode); null when it cannot.
 std::FILE* OpenFile(const char* path, const char* mode);
@@ -102,8 +105,11 @@ void DestroyWindow();
 // Key state of a virtual key: negative while held.
 int16_t GetKeyState(int vk);
 
+// Each pad's centre: the stick's position at the pad's first reading (at
+// start-up, or later for a pad plugged in later); PadCentred is 1 once taken.
 extern int32_t PadCentreX[2];
 extern int32_t PadCentreY[2];
+extern int32_t PadCentred[2];
 
 void OpenPads();
 int PadButton(int pad, int button);

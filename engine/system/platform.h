@@ -70,12 +70,16 @@ constexpr int VK_NUMPAD5 = 0x65;
 constexpr int VK_F4 = 0x73;
 constexpr int VK_F10 = 0x79;
 
-// One joystick reading: raw axes 0..65535, bit n of `buttons` is button n+1.
+// One joystick reading: raw axes 0..65535, bit n of `buttons` is button n+1
+// (1 south, 2 east, 3 west, 4 Start on a pad whose layout is known), and the
+// direction pad (or hat) held, as PadHat* bits.
 struct PadReading {
     uint32_t x;
     uint32_t y;
     uint32_t buttons;
+    uint32_t hat = 0;
 };
+constexpr uint32_t PadHatUp = 1, PadHatRight = 2, PadHatDown = 4, PadHatLeft = 8;
 
 // The audio device's format: signed 16-bit stereo at `rate` samples/s.
 // The mixer callback fills `frames` stereo frames (2 × frames samples).
@@ -89,10 +93,10 @@ using LoopTurn = int (*)(int* exitCode);
 struct Platform {
     // Window: create and show the one main window covering the screen
     // (1 ok, 0 failed), minimise it, and destroy it at the end. Messages
-    // that the system sends while the window is shown (its activation) go
-    // straight to `proc`, before the call returns, as they do on a real
-    // window; so does every later sent message.
+    // that the system sends to the window go straight to `proc`. Whether the
+    // window is the active one is asked once it is shown (1 active).
     int (*CreateMainWindow)(const char* title, WindowProcedure proc);
+    int (*WindowActive)();
     void (*MinimiseWindow)();
     void (*DestroyMainWindow)();
     // Input method editor on (1) or off (0).
@@ -115,19 +119,22 @@ struct Platform {
     // Reads pad 0 or 1: 1 and the reading, or 0 when it cannot be read.
     int (*PadRead)(int pad, PadReading* out);
 
-    // The system's default beep, and a modal box with an OK button and a
+    // The system's default beep (null where the system has none: the
+    // engine sounds its own), and a modal box with an OK button and a
     // warning icon (returns when it is answered).
     void (*Beep)();
     void (*MessageBox)(const char* text, const char* title);
 
     // The display: opened once at the game's size, taking the whole screen
-    // (a DisplayResult: ready, or the step that failed), shows a finished
-    // picture of that size (RGB565), and reports once whether the device
-    // lost its pictures since the last call (1 lost).
+    // (a DisplayResult: ready, or the step that failed; a failed open is
+    // closed again with CloseDisplay), and shows a finished picture of that
+    // size (RGB565), placed as ktDraw::PlacePicture says and paced to the
+    // monitor. A layer whose system took what it shows the picture with
+    // (a device reset) makes it anew itself and sends WM_PAINT: the engine
+    // then presents its last picture again.
     int (*OpenDisplay)(int width, int height);
     void (*CloseDisplay)();
     void (*Present)(const ktDraw::Picture* picture);
-    int (*DisplayLost)();
 
     // The audio device: open (1 ok, `rate` filled in) with the mixer callback,
     // close, and hold the mixer off while the sound table changes.

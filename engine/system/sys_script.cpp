@@ -14,13 +14,12 @@ ScriptState State;
 
 namespace {
 
-int CreateMainWindow(const char*, ktPlatform::WindowProcedure proc) {
+int CreateMainWindow(const char*, ktPlatform::WindowProcedure) {
     if (State.windowFails) return 0;
     State.windowOpen = 1;
-    // As a real window that is shown, the new window becomes the active one.
-    proc(ktPlatform::WM_ACTIVATEAPP, 1, 0);
     return 1;
 }
+int WindowActive() { return State.windowActive; }
 void MinimiseWindow() { State.minimises++; }
 void DestroyMainWindow() { State.windowOpen = 0; }
 void SetIme(int enable) { State.imeEnabled = enable; }
@@ -54,9 +53,10 @@ void Beep() { State.beeps++; }
 void MessageBox(const char* text, const char*) { State.boxes.emplace_back(text); }
 
 int OpenDisplay(int, int) {
-    if (State.displayFails) return State.displayFails;
+    // A failing display has made part of itself, as a real one may have,
+    // which CloseDisplay must let go.
     State.displayOpen = 1;
-    return ktPlatform::DisplayReady;
+    return State.displayFails ? State.displayFails : ktPlatform::DisplayReady;
 }
 void CloseDisplay() { State.displayOpen = 0; }
 
@@ -71,12 +71,6 @@ void Present(const ktDraw::Picture* picture) {
         for (int y = 0; y < picture->height; y++)
             std::memcpy(&State.presented[size_t(y) * size_t(picture->width)],
                         picture->pixels + ptrdiff_t(y) * picture->pitch, size_t(picture->width) * 2);
-}
-
-int DisplayLost() {
-    int lost = State.displayLost;
-    State.displayLost = 0;
-    return lost;
 }
 
 int OpenAudio(ktPlatform::MixCallback mix, int* rate) {
@@ -115,12 +109,16 @@ const char* UserDataFolder() {
 }
 
 constexpr ktPlatform::Platform ScriptedPlatform = {
-    CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
-    TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
-    Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
-    DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    SoundCall,        BasePath,      OpenFile,       UserDataFolder, nullptr,
-    ktPlatform::ReopenByDescriptor, ktPlatform::FileExistsByDescriptor,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
+    .TickCount = TickCount, .CalendarTime = CalendarTime,
+    .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,
+    .Beep = Beep, .MessageBox = MessageBox,
+    .OpenDisplay = OpenDisplay, .CloseDisplay = CloseDisplay, .Present = Present,
+    .OpenAudio = OpenAudio, .CloseAudio = CloseAudio, .LockAudio = LockAudio, .UnlockAudio = UnlockAudio,
+    .SoundCall = SoundCall,
+    .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = nullptr,
+    .ReopenFile = ktPlatform::ReopenByDescriptor, .FileExists = ktPlatform::FileExistsByDescriptor,
 };
 
 }  // namespace

@@ -23,6 +23,7 @@ struct ScriptState {
     int64_t calendarTime = 1;
     int windowFails = 0;           // CreateMainWindow answers 0
     int windowOpen = 0;
+    int windowActive = 1;          // the new window is the active one
     int minimises = 0;             // times the window was minimised
     int imeEnabled = 1;
     int keys[256] = {};            // 1 while held
@@ -33,7 +34,7 @@ struct ScriptState {
     std::deque<ktPlatform::Message> events;  // delivered by NextEvent
     int displayOpen = 0;
     int displayFails = 0;          // OpenDisplay answers this DisplayResult
-    int displayLost = 0;           // next DisplayLost answers 1
+                                   // (and leaves the display half open)
     int presents = 0;
     std::vector<uint16_t> presented;  // last picture shown, RGB565
     int presentedWidth = 0;

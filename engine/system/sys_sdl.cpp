@@ -1,6 +1,6 @@
 // The SDL platform layer: the one full-screen window, keyboard and pads,
-// the message box, the display (a streaming texture scaled by whole factors)
-// and the audio device.
+// the message box, the display (a streaming texture placed and paced by the
+// engine's rules) and the audio device.
 #include <SDL.h>
 #include <sys/stat.h>
 
@@ -24,16 +24,17 @@ SDL_Renderer* Renderer = nullptr;
 SDL_Texture* Texture = nullptr;
 int TextureWidth = 0;
 int TextureHeight = 0;
-int Lost = 0;
 
 // ---- Window ---------------------------------------------------------------
 
-int CreateMainWindow(const char* title, WindowProcedure proc) {
+int CreateMainWindow(const char* title, WindowProcedure) {
     SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // SDL is shut down with the window, never from an exit handler: when the
+    // display's connection breaks, the system's handler of that ends the
+    // program at once, and SDL must not then wait on the dead connection.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return 0;
-    std::atexit(SDL_Quit);
     SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
     // A borderless window over the whole first screen; the display takes
     // the screen for itself when it opens.
@@ -55,11 +56,12 @@ int CreateMainWindow(const char* title, WindowProcedure proc) {
     SDL_RaiseWindow(Window);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_DisableScreenSaver();
-    // A new window that is shown becomes the active one, and says so before
-    // the showing is over.
-    proc(WM_ACTIVATEAPP, 1, 0);
     return 1;
 }
+
+// A new window that is shown and raised is the active one; the system says
+// so later if it gives the focus elsewhere.
+int WindowActive() { return Window != nullptr; }
 
 void MinimiseWindow() {
     if (Window) SDL_MinimizeWindow(Window);
@@ -73,6 +75,7 @@ void DestroyMainWindow() {
     Renderer = nullptr;
     Window = nullptr;
     SDL_EnableScreenSaver();
+    SDL_Quit();
 }
 
 void SetIme(int enable) {
@@ -164,11 +167,11 @@ int PadRead(int pad, PadReading* out) {
     if (SDL_GameController* c = Controllers[pad]) {
         out->x = AxisReading(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
         out->y = AxisReading(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
-        // The direction pad steers like the stick pushed to its end.
-        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) out->x = 0;
-        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) out->x = 65535;
-        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) out->y = 0;
-        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) out->y = 65535;
+        out->hat = 0;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) out->hat |= PadHatUp;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) out->hat |= PadHatRight;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) out->hat |= PadHatDown;
+        if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) out->hat |= PadHatLeft;
         constexpr SDL_GameControllerButton Buttons[4] = {
             SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X,
             SDL_CONTROLLER_BUTTON_START};
@@ -180,13 +183,8 @@ int PadRead(int pad, PadReading* out) {
     SDL_Joystick* j = Joysticks[pad];
     out->x = SDL_JoystickNumAxes(j) > 0 ? AxisReading(SDL_JoystickGetAxis(j, 0)) : 32767;
     out->y = SDL_JoystickNumAxes(j) > 1 ? AxisReading(SDL_JoystickGetAxis(j, 1)) : 32767;
-    if (SDL_JoystickNumHats(j) > 0) {
-        Uint8 hat = SDL_JoystickGetHat(j, 0);
-        if (hat & SDL_HAT_LEFT) out->x = 0;
-        if (hat & SDL_HAT_RIGHT) out->x = 65535;
-        if (hat & SDL_HAT_UP) out->y = 0;
-        if (hat & SDL_HAT_DOWN) out->y = 65535;
-    }
+    // SDL's hat bits are the engine's: up 1, right 2, down 4, left 8.
+    out->hat = SDL_JoystickNumHats(j) > 0 ? SDL_JoystickGetHat(j, 0) & 15u : 0;
     out->buttons = 0;
     int buttons = SDL_JoystickNumButtons(j);
     for (int b = 0; b < 4 && b < buttons; b++)
@@ -195,6 +193,8 @@ int PadRead(int pad, PadReading* out) {
 }
 
 // ---- Events ---------------------------------------------------------------
+
+int CreateTexture();
 
 // Turns one SDL event into a window message; 0 when it means nothing here.
 int Translate(const SDL_Event& e, Message* out) {
@@ -229,14 +229,19 @@ int Translate(const SDL_Event& e, Message* out) {
             return 1;
         }
         return 0;
-    case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
-        Lost = 1;
-        return 0;
+        // The renderer's texture went with its device: a new one, and the
+        // picture again.
+        if (Renderer) CreateTexture();
+        *out = {WM_PAINT, 0, 0};
+        return 1;
+    case SDL_RENDER_TARGETS_RESET:
+        *out = {WM_PAINT, 0, 0};
+        return 1;
     case SDL_JOYDEVICEADDED:
     case SDL_JOYDEVICEREMOVED:
-        // Reading works again once a pad is back; its centre stays as read
-        // at start-up.
+        // Reading works again once a pad is back (the engine takes the
+        // centre of a new one from its first reading).
         PadConfigChanged();
         return 0;
     default:
@@ -254,21 +259,9 @@ int NextEvent(Message* out, int wait) {
 uint32_t TickCount() { return SDL_GetTicks(); }
 int64_t CalendarTime() { return int64_t(std::time(nullptr)); }
 
-// ---- Error box and beep ----------------------------------------------------
+// ---- Error box ---------------------------------------------------------------
 
-// The beep is a short tone added by the audio callback when sound is open.
-int BeepFramesLeft = 0;
-int AudioRate = 44100;
-SDL_AudioDeviceID AudioDevice = 0;
-MixCallback Mixer = nullptr;
-
-void Beep() {
-    if (!AudioDevice) return;
-    SDL_LockAudioDevice(AudioDevice);
-    BeepFramesLeft = AudioRate / 8;
-    SDL_UnlockAudioDevice(AudioDevice);
-}
-
+// The desktop has no beep of its own: the engine sounds its own (Beep null).
 void MessageBox(const char* text, const char* title) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title, text, Window);
 }
@@ -282,22 +275,6 @@ int CreateTexture() {
     return Texture != nullptr;
 }
 
-int OpenDisplay(int width, int height) {
-    if (!Window) return NoDisplayDevice;
-    Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
-    if (!Renderer) return NoDisplayDevice;
-    if (SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return NoFullScreen;
-    // The picture is scaled by the largest whole factor that fits, centred
-    // on black, without smoothing.
-    TextureWidth = width;
-    TextureHeight = height;
-    if (SDL_RenderSetLogicalSize(Renderer, width, height) != 0 ||
-        SDL_RenderSetIntegerScale(Renderer, SDL_TRUE) != 0 || !CreateTexture())
-        return NoDisplayMode;
-    return DisplayReady;
-}
-
 void CloseDisplay() {
     if (Texture) SDL_DestroyTexture(Texture);
     if (Renderer) SDL_DestroyRenderer(Renderer);
@@ -305,39 +282,67 @@ void CloseDisplay() {
     Renderer = nullptr;
 }
 
+// Pacing: one monitor refresh in counter ticks, and when the last picture
+// was shown.
+Uint64 RefreshPeriod = 0;
+Uint64 LastPresent = 0;
+
+int OpenDisplay(int width, int height) {
+    if (!Window) return NoDisplayDevice;
+    CloseDisplay();
+    Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!Renderer) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
+    if (!Renderer) return NoDisplayDevice;
+    if (SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return NoFullScreen;
+    TextureWidth = width;
+    TextureHeight = height;
+    if (!CreateTexture()) return NoDisplayMode;
+    SDL_DisplayMode mode;
+    const int hertz = SDL_GetWindowDisplayMode(Window, &mode) == 0 && mode.refresh_rate >= 24 &&
+                              mode.refresh_rate <= 500 ? mode.refresh_rate : 60;
+    RefreshPeriod = SDL_GetPerformanceFrequency() / Uint64(hertz);
+    LastPresent = 0;
+    return DisplayReady;
+}
+
+// Pictures are paced to the monitor by the renderer's vertical sync; where
+// it has none (a software renderer, a driver or SDL_RENDER_VSYNC=0 that
+// turns it off), by waiting out the rest of a refresh, so that the game
+// never runs frames faster than they are shown.
+void PaceToDisplay() {
+    Uint64 now = SDL_GetPerformanceCounter();
+    const int64_t wait = ktDraw::PresentWait(int64_t(now - LastPresent), int64_t(RefreshPeriod));
+    if (LastPresent != 0 && wait > 0) {
+        SDL_Delay(Uint32(uint64_t(wait) * 1000 / SDL_GetPerformanceFrequency()));
+        now = SDL_GetPerformanceCounter();
+    }
+    LastPresent = now;
+}
+
 void Present(const ktDraw::Picture* picture) {
     if (!Renderer || !Texture) return;
+    int areaWidth = 0, areaHeight = 0;
+    SDL_GetRendererOutputSize(Renderer, &areaWidth, &areaHeight);
+    const ktDraw::Placement place = ktDraw::PlacePicture(areaWidth, areaHeight, picture->width, picture->height);
     SDL_UpdateTexture(Texture, nullptr, picture->pixels, picture->pitch * 2);
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Renderer);
-    SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
+    if (place.scale > 0) {
+        const SDL_Rect to{place.x, place.y, place.width, place.height};
+        SDL_RenderCopy(Renderer, Texture, nullptr, &to);
+    }
     SDL_RenderPresent(Renderer);
-}
-
-int DisplayLost() {
-    if (!Lost) return 0;
-    Lost = 0;
-    if (Renderer) CreateTexture();
-    return 1;
+    PaceToDisplay();
 }
 
 // ---- Audio ----------------------------------------------------------------
 
+SDL_AudioDeviceID AudioDevice = 0;
+MixCallback Mixer = nullptr;
+
 void AudioCallback(void*, Uint8* stream, int length) {
-    auto* out = reinterpret_cast<int16_t*>(stream);
-    int frames = length / 4;
     SDL_memset(stream, 0, size_t(length));
-    if (Mixer) Mixer(out, frames);
-    for (int i = 0; i < frames && BeepFramesLeft > 0; i++, BeepFramesLeft--) {
-        // 880 Hz square wave, faded out over its last part.
-        int phase = (BeepFramesLeft * 880 * 2 / AudioRate) & 1;
-        int level = BeepFramesLeft < 1000 ? 6000 * BeepFramesLeft / 1000 : 6000;
-        int sample = phase ? level : -level;
-        for (int c = 0; c < 2; c++) {
-            int mixed = out[2 * i + c] + sample;
-            out[2 * i + c] = int16_t(mixed > 32767 ? 32767 : mixed < -32768 ? -32768 : mixed);
-        }
-    }
+    if (Mixer) Mixer(reinterpret_cast<int16_t*>(stream), length / 4);
 }
 
 int OpenAudio(MixCallback mix, int* rate) {
@@ -355,7 +360,6 @@ int OpenAudio(MixCallback mix, int* rate) {
         Mixer = nullptr;
         return 0;
     }
-    AudioRate = have.freq;
     *rate = have.freq;
     SDL_PauseAudioDevice(AudioDevice, 0);
     return 1;
@@ -413,12 +417,16 @@ const char* UserDataFolder() {
 }
 
 constexpr Platform SdlPlatform = {
-    CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
-    TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
-    Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
-    DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,      OpenFile,       UserDataFolder, nullptr,
-    ReopenByDescriptor, FileExistsByDescriptor,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
+    .TickCount = TickCount, .CalendarTime = CalendarTime,
+    .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,
+    .Beep = nullptr, .MessageBox = MessageBox,
+    .OpenDisplay = OpenDisplay, .CloseDisplay = CloseDisplay, .Present = Present,
+    .OpenAudio = OpenAudio, .CloseAudio = CloseAudio, .LockAudio = LockAudio, .UnlockAudio = UnlockAudio,
+    .SoundCall = nullptr,
+    .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = nullptr,
+    .ReopenFile = ReopenByDescriptor, .FileExists = FileExistsByDescriptor,
 };
 
 }  // namespace

@@ -33,10 +33,9 @@ EM_JS(void, JsPresent, (const uint8_t* rgba, int bytes), { Graze.present(HEAPU8.
 EM_JS(void, JsMessageBox, (const char* text, const char* title), {
     Graze.messageBox(UTF8ToString(text), UTF8ToString(title));
 });
-EM_JS(void, JsBeep, (), { Graze.audio.beep(); });
 EM_JS(int, JsOpenAudio, (), { return Graze.audio.open(); });
 EM_JS(void, JsCloseAudio, (), { Graze.audio.close(); });
-EM_JS(int, JsAudioFramesDue, (), { return Graze.audio.framesDue(); });
+EM_JS(int, JsAudioFramesDue, (double ahead), { return Graze.audio.framesDue(ahead); });
 EM_JS(void, JsAudioSend, (const int16_t* samples, int frames), {
     const from = HEAP16.subarray(samples >> 1, (samples >> 1) + frames * 2);
     const block = new Float32Array(frames * 2);
@@ -128,7 +127,7 @@ void Listen(int on) {
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, on ? OnVisibility : nullptr);
 }
 
-int CreateMainWindow(const char* title, WindowProcedure proc) {
+int CreateMainWindow(const char* title, WindowProcedure) {
     JsSetTitle(title);
     std::memset(Held, 0, sizeof Held);
     Listen(1);
@@ -140,9 +139,12 @@ int CreateMainWindow(const char* title, WindowProcedure proc) {
     Focused = JsPageFocused();
     Active = Focused && Visible;
     JsSetActive(Active);
-    proc(WM_ACTIVATEAPP, uintptr_t(Active), 0);
     return 1;
 }
+
+// The page was opened by the player: the game is active when the page is
+// shown and has the focus.
+int WindowActive() { return Active; }
 
 void MinimiseWindow() { JsShowScreen(0); }
 
@@ -166,10 +168,14 @@ int16_t KeyState(int vk) {
 // ---- Pads -------------------------------------------------------------------
 
 // Pads 0 and 1 are the first two pads the browser shows, read once a turn.
-PadReading Pads[2] = {ktWeb::RestingPad, ktWeb::RestingPad};
+// A browser shows a pad only once one of its buttons has been pressed on the
+// page: until then its slot cannot be read, and the engine takes the pad's
+// centre from its first reading.
+PadReading Pads[2];
+int PadsShown = 0;
 
 void SamplePads() {
-    Pads[0] = Pads[1] = ktWeb::RestingPad;
+    PadsShown = 0;
     if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;  // no Gamepad API
     int pad = 0;
     for (int i = 0, n = emscripten_get_num_gamepads(); i < n && pad < 2; i++) {
@@ -183,20 +189,27 @@ void SamplePads() {
         for (int b = 0; b < g.buttonCount; b++) g.buttons[b] = e.digitalButton[b] != 0;
         Pads[pad++] = ktWeb::ReadingOf(g);
     }
+    PadsShown = pad;
 }
 
 void PadConfigChanged() { SamplePads(); }
 
 int PadRead(int pad, PadReading* out) {
-    if (pad < 0 || pad > 1) return 0;
+    if (pad < 0 || pad >= PadsShown) return 0;
     *out = Pads[pad];
     return 1;
 }
 
 // ---- Error box ---------------------------------------------------------------
 
-void Beep() { JsBeep(); }
-void MessageBox(const char* text, const char* title) { JsMessageBox(text, title); }
+void FeedAudio(double ahead);
+
+// The page has no beep of its own: the engine mixes its own (Beep null),
+// which is handed to the output before the box stops the page.
+void MessageBox(const char* text, const char* title) {
+    FeedAudio(0.2);
+    JsMessageBox(text, title);
+}
 
 // ---- Display: the canvas ------------------------------------------------------
 
@@ -237,8 +250,6 @@ void Present(const ktDraw::Picture* picture) {
     JsPresent(reinterpret_cast<const uint8_t*>(Rgba), DisplayWidth * DisplayHeight * 4);
 }
 
-int DisplayLost() { return 0; }  // the whole picture is put on the canvas every frame
-
 // ---- Audio --------------------------------------------------------------------
 
 // The page asks for the frames it wants each turn: enough to stay a little
@@ -249,9 +260,11 @@ constexpr int MixBlockFrames = 4096;
 int16_t MixBuffer[MixBlockFrames * 2];
 MixCallback Mixer = nullptr;
 
-void FeedAudio() {
+// `ahead`: seconds more than the page's usual lead (the beep before a box
+// that stops the page).
+void FeedAudio(double ahead) {
     if (!Mixer) return;
-    for (int due = JsAudioFramesDue(); due > 0;) {
+    for (int due = JsAudioFramesDue(ahead); due > 0;) {
         const int frames = due < MixBlockFrames ? due : MixBlockFrames;
         std::memset(MixBuffer, 0, sizeof(int16_t) * 2 * size_t(frames));
         Mixer(MixBuffer, frames);
@@ -346,7 +359,7 @@ void AnimationFrame() {
     SamplePads();
     int exitCode = 0;
     const int running = Turn(&exitCode);
-    if (running) FeedAudio();
+    if (running) FeedAudio(0);
     KeepWrittenFiles();
     if (!running) {
         emscripten_cancel_main_loop();
@@ -367,12 +380,16 @@ int RunLoop(LoopTurn turn) {
 const char* UserDataFolder() { return nullptr; }
 
 constexpr Platform WebPlatform = {
-    CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
-    TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
-    Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
-    DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,       OpenFile,          UserDataFolder,   RunLoop,
-    ReopenByDescriptor, FileExistsByDescriptor,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
+    .TickCount = TickCount, .CalendarTime = CalendarTime,
+    .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,
+    .Beep = nullptr, .MessageBox = MessageBox,
+    .OpenDisplay = OpenDisplay, .CloseDisplay = CloseDisplay, .Present = Present,
+    .OpenAudio = OpenAudio, .CloseAudio = CloseAudio, .LockAudio = LockAudio, .UnlockAudio = UnlockAudio,
+    .SoundCall = nullptr,
+    .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = RunLoop,
+    .ReopenFile = ReopenByDescriptor, .FileExists = FileExistsByDescriptor,
 };
 
 }  // namespace

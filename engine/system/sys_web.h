@@ -63,31 +63,28 @@ struct Gamepad {
 constexpr int StandardSouth = 0, StandardEast = 1, StandardWest = 2, StandardStart = 9;
 constexpr int StandardUp = 12, StandardDown = 13, StandardLeft = 14, StandardRight = 15;
 
-// A pad's reading, as on the desktop: the first stick (the direction pad of
-// a standard pad pushes it to its ends), and buttons 1 to 4 from the south,
-// east and west buttons and Start of a standard pad, else its raw buttons 0
-// to 3. A missing axis rests in the middle.
+// A pad's reading: the first stick, the direction pad of a standard pad,
+// and buttons 1 to 4 from the south, east and west buttons and Start of a
+// standard pad, else its raw buttons 0 to 3. A missing axis rests in the
+// middle.
 inline ktPlatform::PadReading ReadingOf(const Gamepad& pad) {
+    using namespace ktPlatform;
     auto held = [&](int b) { return b < pad.buttonCount && b < 17 && pad.buttons[b]; };
-    ktPlatform::PadReading reading{AxisReading(pad.axisCount > 0 ? pad.axes[0] : 0.0),
-                                   AxisReading(pad.axisCount > 1 ? pad.axes[1] : 0.0), 0};
+    PadReading reading{AxisReading(pad.axisCount > 0 ? pad.axes[0] : 0.0),
+                       AxisReading(pad.axisCount > 1 ? pad.axes[1] : 0.0), 0, 0};
     if (pad.standard) {
-        if (held(StandardLeft)) reading.x = 0;
-        if (held(StandardRight)) reading.x = 65535;
-        if (held(StandardUp)) reading.y = 0;
-        if (held(StandardDown)) reading.y = 65535;
+        const struct {
+            int button;
+            uint32_t hat;
+        } directions[] = {{StandardUp, PadHatUp}, {StandardRight, PadHatRight}, {StandardDown, PadHatDown},
+                          {StandardLeft, PadHatLeft}};
+        for (const auto& d : directions)
+            if (held(d.button)) reading.hat |= d.hat;
     }
     const int map[4] = {StandardSouth, StandardEast, StandardWest, StandardStart};
     for (int b = 0; b < 4; b++)
         if (held(pad.standard ? map[b] : b)) reading.buttons |= 1u << b;
     return reading;
 }
-
-// What a pad slot reads before the browser shows a pad in it. A page sees a
-// pad only after one of its buttons has been pressed, never at start-up,
-// when the engine takes the centres; and the browser's axes always rest at
-// 0. So an empty slot reads as a pad at rest: the centres read at start-up
-// are those of any pad that turns up later, and no button is held.
-constexpr ktPlatform::PadReading RestingPad = {32768, 32768, 0};
 
 }  // namespace ktWeb

@@ -4,11 +4,13 @@
 // waveOut), the tick counter, the message box, and files by their UTF-16
 // names. The translation rules it follows are in sys_win32.h.
 //
-// Test mode: when the environment names a file in GRAZE_TRACE, the layer
-// appends one line there for each thing a test of the real program wants to
-// see and cannot read from the screen (the window, the activation, the
-// display's placement, every file opened, every error box as it reads in its
-// window, the sound card and the pads). Without it the layer writes nothing.
+// Test mode, only in the test build of the program (grazerunner-traced.exe,
+// made with GRAZE_TEST_TRACE; never in the program that is shipped): when
+// the environment names a file in GRAZE_TRACE, the layer appends one line
+// there for each thing a test of the real program wants to see and cannot
+// read from the screen (the window, the activation, the display's placement,
+// every file opened, every error box as it reads in its window, the sound
+// card and the pads). Without it the layer writes nothing.
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +25,6 @@
 #include <dwmapi.h>
 #include <imm.h>
 #include <shlobj.h>
-#include <wtsapi32.h>
 
 // WINMM's call for rereading the joystick set-up; the import library has it,
 // the cross toolchain's header does not declare it.
@@ -38,13 +39,21 @@ using namespace ktWin32;
 HWND Window = nullptr;
 WindowProcedure EngineProc = nullptr;
 int EngineDestroying = 0;
+int Activated = 0;  // what the last WM_ACTIVATEAPP said
 
 // ---- Test mode ---------------------------------------------------------------
+
+#ifdef GRAZE_TEST_TRACE
+constexpr bool TraceBuild = true;
+#else
+constexpr bool TraceBuild = false;
+#endif
 
 std::FILE* TraceFile = nullptr;
 int TraceChecked = 0;
 
 int Tracing() {
+    if (!TraceBuild) return 0;
     if (!TraceChecked) {
         TraceChecked = 1;
         if (const wchar_t* path = _wgetenv(L"GRAZE_TRACE"); path && path[0])
@@ -81,7 +90,6 @@ struct DisplayState {
     int screenWidth, screenHeight;
     Placement place;
     int bordersDirty;         // the black around the picture needs painting
-    int lost;                 // the display changed or the session was locked
     LONGLONG period;          // one refresh of the monitor, in counter ticks
     LONGLONG lastPresent;
     LONGLONG counterFrequency;
@@ -111,7 +119,8 @@ void CoverMonitor() {
     if (Window)
         SetWindowPos(Window, nullptr, 0, 0, Display.screenWidth, Display.screenHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    if (Display.open) Display.place = Place(Display.screenWidth, Display.screenHeight, Display.width, Display.height);
+    if (Display.open)
+        Display.place = ktDraw::PlacePicture(Display.screenWidth, Display.screenHeight, Display.width, Display.height);
     Display.bordersDirty = 1;
 }
 
@@ -126,25 +135,20 @@ LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wPara
         return 0;
     }
     case WM_DISPLAYCHANGE:
-        // Another mode on the monitor: the window covers it again, and the
-        // engine hears that its display was lost.
+        // Another mode on the monitor: the window covers it again and is
+        // painted anew. GDI draws into the window whatever the mode, so the
+        // engine loses nothing; a locked or remote session loses nothing
+        // either, and the system repaints the window when it is back.
         CoverMonitor();
-        Display.lost = 1;
+        InvalidateRect(window, nullptr, TRUE);
         Trace("display changed %dx%d", Display.screenWidth, Display.screenHeight);
-        break;
-    case WM_WTSSESSION_CHANGE:
-        if (wParam == WTS_SESSION_LOCK || wParam == WTS_CONSOLE_DISCONNECT ||
-            wParam == WTS_REMOTE_DISCONNECT) {
-            Display.lost = 1;
-            Display.bordersDirty = 1;
-            Trace("display lost (session %u)", unsigned(wParam));
-        }
         break;
     case WM_SETCURSOR:
         SetCursor(nullptr);
         break;
     case WM_ACTIVATEAPP:
-        Trace("activate %d", int(wParam != 0));
+        Activated = wParam != 0;
+        Trace("activate %d", Activated);
         break;
     default: break;
     }
@@ -154,6 +158,10 @@ LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wPara
     if (routing.toEngine && EngineProc) {
         const LRESULT answer = EngineProc(message, uintptr_t(wParam), intptr_t(lParam));
         if (!routing.defaultProcessing) result = answer;
+        // A message the system sent (activation above all) is handled inside
+        // the wait for the next one, which it does not end: a posted message
+        // wakes the engine's loop, so that it sees the change at once.
+        if (InSendMessage()) PostMessageW(window, WM_NULL, 0, 0);
     }
     return result;
 }
@@ -234,12 +242,15 @@ int CreateMainWindow(const char* title, WindowProcedure proc) {
     ShowWindow(Window, SW_SHOWDEFAULT);
     UpdateWindow(Window);
     SetForegroundWindow(Window);
-    ShowCursor(FALSE);
+    // No pointer over the window (WM_SETCURSOR keeps it so); a box of the
+    // program's still shows it.
+    SetCursor(nullptr);
     // Neither the screen saver nor the monitor's sleep while the game runs.
     SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
-    WTSRegisterSessionNotification(Window, NOTIFY_FOR_THIS_SESSION);
     return 1;
 }
+
+int WindowActive() { return Activated; }
 
 void MinimiseWindow() {
     if (Window) ShowWindow(Window, SW_MINIMIZE);
@@ -247,13 +258,11 @@ void MinimiseWindow() {
 
 void DestroyMainWindow() {
     if (!Window) return;
-    WTSUnRegisterSessionNotification(Window);
     // The engine tells its own procedure that the window is gone.
     EngineDestroying = 1;
     DestroyWindow(Window);
     Window = nullptr;
     EngineProc = nullptr;
-    ShowCursor(TRUE);
     SetThreadExecutionState(ES_CONTINUOUS);
     timeEndPeriod(1);
     Trace("window destroyed");
@@ -266,23 +275,24 @@ void SetIme(int enable) {
 // One system message is dispatched to the window procedure above, which
 // hands it to the engine's; the engine's loop is then answered with a
 // WM_NULL, so that it comes back for the next message before it runs a
-// frame. The system's quit message is handed on as the engine's.
+// frame. The system's quit message is handed on as the engine's. A wait
+// ends with whatever woke it: the engine's loop looks again at its state
+// (a sent activation changes it without any message of its own).
 int NextEvent(Message* out, int wait) {
     MSG message;
-    for (;;) {
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                *out = {WM_QUIT, uintptr_t(message.wParam), 0};
-                return 1;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-            *out = {WM_NULL, 0, 0};
-            return 1;
-        }
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (!wait) return 0;
         WaitMessage();
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
     }
+    if (message.message == WM_QUIT) {
+        *out = {WM_QUIT, uintptr_t(message.wParam), 0};
+        return 1;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    *out = {WM_NULL, 0, 0};
+    return 1;
 }
 
 uint32_t TickCount() { return timeGetTime(); }
@@ -359,6 +369,8 @@ void MessageBox(const char* text, const char* title) {
     if (!Utf8ToWide(text, wideText, 2048)) std::wcscpy(wideText, L"?");
     if (!Utf8ToWide(title, wideTitle, 256)) std::wcscpy(wideTitle, L"?");
     if (Tracing()) BoxHook = SetWindowsHookExW(WH_CBT, BoxWatch, nullptr, GetCurrentThreadId());
+    // The pointer shows over the box (only the game's window hides it).
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
     MessageBoxW(Window, wideText, wideTitle, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
     if (BoxHook) UnhookWindowsHookEx(BoxHook);
     BoxHook = nullptr;
@@ -426,7 +438,6 @@ int OpenDisplay(int width, int height) {
     BitmapInfo.masks[1] = 0x07E0;
     BitmapInfo.masks[2] = 0x001F;
     ReadRefreshPeriod();
-    Display.lost = 0;
     Trace("display %dx%d scale %d at %d,%d", Display.screenWidth, Display.screenHeight,
           Display.place.scale, Display.place.x, Display.place.y);
     return DisplayReady;
@@ -442,15 +453,14 @@ void CloseDisplay() {
 
 // One picture per refresh of the monitor: where the desktop composes the
 // windows, DwmFlush waits for its next composition. A desktop that answers
-// at once (or none) leaves the wait to a timer: a picture that comes less
-// than three quarters of a refresh after the last one waits for the rest.
+// at once (or none) leaves the wait to a timer, by the engine's rule.
 void PaceToDisplay() {
     if (Display.composition) DwmFlush();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    const LONGLONG elapsed = now.QuadPart - Display.lastPresent;
-    if (elapsed >= 0 && elapsed < Display.period * 3 / 4) {
-        const DWORD ms = DWORD((Display.period - elapsed) * 1000 / Display.counterFrequency);
+    const int64_t wait = ktDraw::PresentWait(now.QuadPart - Display.lastPresent, Display.period);
+    if (wait > 0) {
+        const DWORD ms = DWORD(wait * 1000 / Display.counterFrequency);
         if (ms > 0) Sleep(ms);
         QueryPerformanceCounter(&now);
     }
@@ -495,11 +505,6 @@ void Present(const ktDraw::Picture* picture) {
     PaceToDisplay();
 }
 
-int DisplayLost() {
-    if (!Display.lost) return 0;
-    Display.lost = 0;
-    return 1;
-}
 
 // ---- Sound: the engine's mixer through waveOut -------------------------------------------
 
@@ -670,12 +675,16 @@ int FileExists(const char* path) {
 }
 
 constexpr Platform Win32Platform = {
-    CreateMainWindow, MinimiseWindow, DestroyMainWindow, SetIme, NextEvent,
-    TickCount,        CalendarTime,   KeyState,          PadConfigChanged, PadRead,
-    Beep,             MessageBox,     OpenDisplay,       CloseDisplay,  Present,
-    DisplayLost,      OpenAudio,      CloseAudio,        LockAudio,     UnlockAudio,
-    nullptr,          BasePath,       OpenFile,          UserDataFolder,   nullptr,
-    ReopenFile,       FileExists,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
+    .TickCount = TickCount, .CalendarTime = CalendarTime,
+    .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,
+    .Beep = Beep, .MessageBox = MessageBox,
+    .OpenDisplay = OpenDisplay, .CloseDisplay = CloseDisplay, .Present = Present,
+    .OpenAudio = OpenAudio, .CloseAudio = CloseAudio, .LockAudio = LockAudio, .UnlockAudio = UnlockAudio,
+    .SoundCall = nullptr,
+    .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = nullptr,
+    .ReopenFile = ReopenFile, .FileExists = FileExists,
 };
 
 }  // namespace

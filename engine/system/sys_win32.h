@@ -2,7 +2,7 @@
 // that they can be checked without one: which window messages reach the
 // engine's window procedure and which then get the system's default
 // processing, UTF-8 ↔ UTF-16 text and paths and the files opened by them,
-// the keys, joystick readings, and where the picture sits on the monitor. sys_win32.cpp is the layer itself.
+// the keys and joystick readings. sys_win32.cpp is the layer itself.
 //
 // Include it after the engine's headers: <windows.h> defines macros named
 // like some of theirs (WM_CLOSE, VK_RETURN, MessageBox, PostMessage).
@@ -130,37 +130,23 @@ constexpr DWORD PadReadFlags = JOY_RETURNALL | JOY_USEDEADZONE;
 // A joyGetPosEx answer as the engine's reading: the raw axes (0 to 65535)
 // and the buttons as the pad reports them; 0 when the read failed (no such
 // pad, unplugged). A direction pad that the driver reports as a point of
-// view (hundredths of a degree clockwise from up) steers like the stick
-// pushed to its end.
+// view (hundredths of a degree clockwise from up) is the reading's hat: up
+// within a quarter turn of straight up, and so on round.
 inline int PadReadingOf(MMRESULT result, const JOYINFOEX& info, ktPlatform::PadReading* out) {
+    using namespace ktPlatform;
     if (result != JOYERR_NOERROR) return 0;
     out->x = info.dwXpos;
     out->y = info.dwYpos;
     out->buttons = info.dwButtons;
+    out->hat = 0;
     const DWORD pov = info.dwPOV;
     if (pov < 36000) {
-        if (pov > 27000 || pov < 9000) out->y = 0;
-        if (pov > 0 && pov < 18000) out->x = 65535;
-        if (pov > 9000 && pov < 27000) out->y = 65535;
-        if (pov > 18000) out->x = 0;
+        if (pov > 27000 || pov < 9000) out->hat |= PadHatUp;
+        if (pov > 0 && pov < 18000) out->hat |= PadHatRight;
+        if (pov > 9000 && pov < 27000) out->hat |= PadHatDown;
+        if (pov > 18000) out->hat |= PadHatLeft;
     }
     return 1;
-}
-
-// Where the picture goes on a monitor of screenWidth × screenHeight: scaled
-// by the largest whole factor that fits, centred. scale 0 when it does not
-// fit at all.
-struct Placement {
-    int x, y, width, height, scale;
-};
-
-inline Placement Place(int screenWidth, int screenHeight, int width, int height) {
-    if (width <= 0 || height <= 0) return {0, 0, 0, 0, 0};
-    const int byWidth = screenWidth / width, byHeight = screenHeight / height;
-    const int scale = byWidth < byHeight ? byWidth : byHeight;
-    if (scale < 1) return {0, 0, 0, 0, 0};
-    return {(screenWidth - width * scale) / 2, (screenHeight - height * scale) / 2, width * scale,
-            height * scale, scale};
 }
 
 }  // namespace ktWin32

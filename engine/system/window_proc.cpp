@@ -29,16 +29,24 @@ void HandleKeyDown(int key) {
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
     case WM_ACTIVATEAPP:
+        // In the background the game stands still and is silent; back in
+        // front it goes on from where it stood.
         if (wParam == 0) {
             AppActive = 0;
+            ktSound::Hold(ktSound::HeldInactive);
         } else {
             AppActive = 1;
             ResetFrameTimer();
+            ktSound::Release(ktSound::HeldInactive);
         }
+        return 0;
+    case WM_PAINT:
+        ktDraw::Repaint();  // the window was uncovered, or its display made anew
         return 0;
     case WM_SETCURSOR:
         return 1;  // no pointer over the window
     case WM_MOVE:
+        // Where the window went is kept; the platform places the picture in it.
         ClientLeft = int32_t(uint32_t(lParam) & 0xFFFF);
         ClientTop = int32_t((uint32_t(lParam) >> 16) & 0xFFFF);
         return 0;

@@ -152,20 +152,4 @@ TEST(Win32Layer, JoystickReadingsFollowTheHalfWayRule) {
     EXPECT_EQ(ktSystem::PadButton(0, 1), 0);
 }
 
-TEST(Win32Layer, ThePictureIsScaledByWholeFactorsAndCentredOnTheMonitor) {
-    const struct {
-        int screenWidth, screenHeight;
-        Placement want;
-    } cases[] = {
-        {1280, 720, {160, 0, 960, 720, 3}},   {1920, 1080, {320, 60, 1280, 960, 4}},
-        {1366, 768, {203, 24, 960, 720, 3}},  {3840, 2160, {480, 0, 2880, 2160, 9}},
-        {320, 240, {0, 0, 320, 240, 1}},      {319, 240, {0, 0, 0, 0, 0}},  // too small: no place at all
-    };
-    for (const auto& c : cases) {
-        const Placement p = Place(c.screenWidth, c.screenHeight, 320, 240), w = c.want;
-        EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.scale), std::tie(w.x, w.y, w.width, w.height, w.scale))
-            << c.screenWidth;
-    }
-}
-
 }  // namespace
