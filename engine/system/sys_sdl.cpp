@@ -345,7 +345,16 @@ void AudioCallback(void*, Uint8* stream, int length) {
     if (Mixer) Mixer(reinterpret_cast<int16_t*>(stream), length / 4);
 }
 
+// A program that ends without shutting down (the display's connection
+// broke, and its handler ends the program) stops the mixer before the
+// sound table it reads is destroyed. Pausing touches no display.
+void StopMixerAtExit() {
+    if (AudioDevice) SDL_PauseAudioDevice(AudioDevice, 1);
+}
+
 int OpenAudio(MixCallback mix, int* rate) {
+    static const int stopAtExit = std::atexit(StopMixerAtExit);
+    (void)stopAtExit;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
     SDL_AudioSpec want{};
     want.freq = 44100;
