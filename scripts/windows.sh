@@ -3,18 +3,23 @@
 # build-windows/ and tested under Debian's Wine.
 #
 #   scripts/windows.sh build   grazerunner.exe (statically linked: no DLL
-#                              beside it) with its data/ folder, and
-#                              grazerunner-sim.exe
+#                              beside it) with its data/ folder,
+#                              grazerunner-sim.exe, and grazerunner-traced.exe
+#                              (the same program with the test mode that the
+#                              smoke test reads; never shipped)
 #   scripts/windows.sh test    the test suite, cross-built and run under Wine
 #                              as one program, then every scenario of
 #                              tests/scenarios/ through grazerunner-sim.exe
-#   scripts/windows.sh smoke   grazerunner.exe under Wine in Xvfb, from a
-#                              folder with a non-ASCII name: a whole game
-#                              (title, play, results, the score log, Escape)
-#                              and a game with a picture missing (its box);
-#                              GRAZE_WINDOWS_GAME names another folder with
-#                              grazerunner.exe and data/ to take them from
-#                              (the release archive's, unpacked)
+#   scripts/windows.sh smoke   the program under Wine in Xvfb, from a folder
+#                              with a non-ASCII name: its test build through a
+#                              whole game (title, play, results, the score log,
+#                              Escape) and a game with a picture missing (its
+#                              box); GRAZE_WINDOWS_GAME names another folder
+#                              with grazerunner.exe and data/ (the release
+#                              archive's, unpacked): that program is started
+#                              too, shows its title, plays, writes no trace
+#                              and ends with Escape, and the test build plays
+#                              with that data/
 #
 # The data folder and the program's icon come from the native build
 # (build/, made here if it is not there yet): the tools that make them run
@@ -60,11 +65,11 @@ start_wine() {
 
 case "$what" in
 build)
-  build grazerunner grazerunner-sim data
+  build grazerunner grazerunner-traced grazerunner-sim data
   # Only the system's own DLLs: the C++ runtime is linked in.
-  for exe in "$out/grazerunner.exe" "$out/grazerunner-sim.exe"; do
+  for exe in "$out/grazerunner.exe" "$out/grazerunner-traced.exe" "$out/grazerunner-sim.exe"; do
     extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-      grep -viE '^(kernel32|user32|gdi32|msvcrt|winmm|imm32|dwmapi|wtsapi32|shell32|ole32|advapi32)\.dll$' || true)
+      grep -viE '^(kernel32|user32|gdi32|msvcrt|winmm|imm32|dwmapi|shell32|ole32|advapi32)\.dll$' || true)
     if [ -n "$extra" ]; then echo "$exe needs $extra beside it" >&2; exit 1; fi
   done
   echo "Built $out/grazerunner.exe (with $out/data/) and $out/grazerunner-sim.exe"
@@ -93,7 +98,7 @@ test)
   ;;
 
 smoke)
-  [ -n "${GRAZE_WINDOWS_GAME:-}" ] || build grazerunner data
+  build grazerunner-traced data
   start_wine
   xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" "$0" smoke-in-x
   ;;
@@ -106,7 +111,6 @@ smoke-in-x)
   rm -rf "$base"
   mkdir -p "$dir" "$home"
   game=${GRAZE_WINDOWS_GAME:-$out}
-  cp "$game/grazerunner.exe" "$dir/"
   cp -r "$game/data" "$dir/"
   # The default ALSA device writes what Wine plays into a file, so that the
   # sound that reaches the card can be looked at.
@@ -137,6 +141,33 @@ smoke-in-x)
     wait "$pid" || true
     pid=
   }
+
+  # ---- The program that is shipped (the release archive's): it starts,
+  # shows its title, plays, and ends with Escape; it has no test mode, so a
+  # trace asked for is never written.
+  if [ -n "${GRAZE_WINDOWS_GAME:-}" ]; then
+    cp "$game/grazerunner.exe" "$dir/"
+    start shipped
+    timeout 60 xdotool search --sync --name '^Graze Runner: Zero Gravity$' >/dev/null ||
+      fail "the shipped program shows no window titled Graze Runner: Zero Gravity"
+    for _ in $(seq 40); do
+      sleep 0.5
+      import -window root "$base/shipped-title.png"
+      [ "$(convert "$base/shipped-title.png" -format %k info:)" -ge 64 ] && break
+    done
+    [ "$(convert "$base/shipped-title.png" -format %k info:)" -ge 64 ] || fail "the shipped program draws no title"
+    tap Return; tap z; tap z; sleep 1
+    import -window root "$base/shipped-play.png"; sleep 0.5
+    import -window root "$base/shipped-play2.png"
+    [ "$(identify -format '%#' "$base/shipped-play.png")" != "$(identify -format '%#' "$base/shipped-play2.png")" ] ||
+      fail "the shipped program stands still after Enter, Z, Z"
+    tap Escape
+    ended
+    [ ! -e "$trace" ] || fail "the shipped program wrote a trace: it must have no test mode"
+    rm -f "$dir/point.txt"
+    ok "the shipped program: its window and title, Enter, Z, Z into play, Escape with exit code 0, no trace"
+  fi
+  cp "$out/grazerunner-traced.exe" "$dir/grazerunner.exe"
 
   # ---- A whole game: title, STANDARD with BRIONY (Enter, Z, Z), the player
   # standing still until the last life is lost, the results, Enter.

@@ -88,7 +88,7 @@ struct DisplayState {
     int open;
     int width, height;        // the picture's size
     int screenWidth, screenHeight;
-    Placement place;
+    ktDraw::Placement place;
     int bordersDirty;         // the black around the picture needs painting
     LONGLONG period;          // one refresh of the monitor, in counter ticks
     LONGLONG lastPresent;
@@ -158,10 +158,7 @@ LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wPara
     if (routing.toEngine && EngineProc) {
         const LRESULT answer = EngineProc(message, uintptr_t(wParam), intptr_t(lParam));
         if (!routing.defaultProcessing) result = answer;
-        // A message the system sent (activation above all) is handled inside
-        // the wait for the next one, which it does not end: a posted message
-        // wakes the engine's loop, so that it sees the change at once.
-        if (InSendMessage()) PostMessageW(window, WM_NULL, 0, 0);
+        WakeAfterSentMessage(window);
     }
     return result;
 }
@@ -280,11 +277,7 @@ void SetIme(int enable) {
 // (a sent activation changes it without any message of its own).
 int NextEvent(Message* out, int wait) {
     MSG message;
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!wait) return 0;
-        WaitMessage();
-        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
-    }
+    if (!NextSystemMessage(&message, wait)) return 0;
     if (message.message == WM_QUIT) {
         *out = {WM_QUIT, uintptr_t(message.wParam), 0};
         return 1;

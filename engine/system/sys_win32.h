@@ -57,6 +57,25 @@ inline Routing Route(UINT message, WPARAM wParam, int engineDestroying) {
     }
 }
 
+// Takes the next message of the window's thread (1), or reports none (0).
+// With `wait`, an empty queue is first waited on, and whatever ends the wait
+// ends the call: a message the system sends (the activation above all) is
+// handled inside the wait and leaves nothing in the queue, yet its caller
+// must look at what it changed at once.
+inline int NextSystemMessage(MSG* message, int wait) {
+    if (PeekMessageW(message, nullptr, 0, 0, PM_REMOVE)) return 1;
+    if (!wait) return 0;
+    WaitMessage();
+    return PeekMessageW(message, nullptr, 0, 0, PM_REMOVE) ? 1 : 0;
+}
+
+// Called by the window procedure for every message it hands on: one the
+// system sent from another thread may be handled inside a wait that it does
+// not end, so a posted message ends that wait.
+inline void WakeAfterSentMessage(HWND window) {
+    if (InSendMessage()) PostMessageW(window, WM_NULL, 0, 0);
+}
+
 // UTF-8 → UTF-16 into `out` (room for `capacity` characters, the ending
 // zero included): 1, or 0 with `out` empty when the text is not UTF-8 or
 // does not fit. Never cut short: a cut path would name another file.

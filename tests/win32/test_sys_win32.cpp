@@ -1,9 +1,10 @@
-// The Windows layer's translation rules, checked without a window: which
-// system messages reach the engine's procedure and which get the default
-// processing, UTF-8 ↔ UTF-16 paths, keys, joystick readings under the
-// engine's half-way rule, and the picture's place on the monitor.
+// The Windows layer's translation rules: which system messages reach the
+// engine's procedure and which get the default processing, the wait for
+// messages, UTF-8 ↔ UTF-16 paths, keys, and joystick readings under the
+// engine's half-way rule.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,60 @@ TEST(Win32Layer, MessagesReachTheEngineAndTheDefaultProcessingAsTheWindowProcedu
         EXPECT_EQ(std::pair(r.toEngine, r.defaultProcessing), std::pair(c.toEngine, c.defaultProcessing))
             << "message " << std::hex << c.message << " " << c.wParam;
     }
+}
+
+// An activation that another program's thread sends while the game waits
+// in the background reaches the game's loop at once: the wait ends, with no
+// other message needed to end it.
+std::atomic<int> Activated{0};
+LRESULT CALLBACK ActivationWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_ACTIVATEAPP) return DefWindowProcW(window, message, wParam, lParam);
+    Activated = int(wParam);
+    WakeAfterSentMessage(window);
+    return 0;
+}
+
+TEST(Win32Layer, AnActivationSentDuringTheWaitEndsIt) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = ActivationWindow;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ActivationTest";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(0, L"ActivationTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    MSG message;
+    while (NextSystemMessage(&message, 0)) DispatchMessageW(&message);
+    std::atomic<int> returned{0}, rescued{0};
+    // Another thread activates the window, then, should the wait not have
+    // ended 3 s later, ends it with a posted message of its own.
+    struct Other {
+        HWND window;
+        std::atomic<int>* returned;
+        std::atomic<int>* rescued;
+    } other{window, &returned, &rescued};
+    const HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            auto* o = static_cast<Other*>(p);
+            Sleep(200);
+            SendMessageW(o->window, WM_ACTIVATEAPP, 1, 0);
+            for (int i = 0; i < 30 && !*o->returned; i++) Sleep(100);
+            if (!*o->returned) {
+                *o->rescued = 1;
+                PostMessageW(o->window, WM_USER, 0, 0);
+            }
+            return 0;
+        },
+        &other, 0, nullptr);
+    while (!Activated || !returned) {
+        if (NextSystemMessage(&message, 1)) DispatchMessageW(&message);
+        returned = Activated.load();
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    DestroyWindow(window);
+    EXPECT_EQ(std::tuple(Activated.load(), rescued.load()), std::tuple(1, 0));
 }
 
 TEST(Win32Layer, TextGoesBetweenUtf8AndUtf16WholeOrNotAtAll) {
