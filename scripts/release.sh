@@ -244,10 +244,15 @@ check_tree() {
   done
   [ "$(readlink -f "$prefix/lib/games/grazerunner/data")" = "$(readlink -f "$prefix/share/games/grazerunner")" ] ||
     fail "$prefix: lib/games/grazerunner/data does not lead to share/games/grazerunner"
-  local size
+  # The larger icons are the 32 × 32 one, each pixel a square of 2 × 2 or
+  # 4 × 4: every second or fourth pixel of them is that icon.
+  local size icons="$prefix/share/icons/hicolor"
   for size in 32 64 128; do
-    [ "$(identify -format '%m %w×%h' "$prefix/share/icons/hicolor/${size}x$size/apps/grazerunner.png")" = \
-      "PNG $size×$size" ] || fail "$prefix: the ${size}x$size icon is not a $size × $size PNG"
+    [ "$(identify -format '%m %w×%h' "$icons/${size}x$size/apps/grazerunner.png")" = "PNG $size×$size" ] ||
+      fail "$prefix: the ${size}x$size icon is not a $size × $size PNG"
+    [ "$(convert "$icons/${size}x$size/apps/grazerunner.png" -sample 32x32 png:- | pixels -)" = \
+      "$(pixels "$icons/32x32/apps/grazerunner.png")" ] ||
+      fail "$prefix: the ${size}x$size icon is not the 32 × 32 one enlarged"
   done
   check_desktop_entry "$prefix"
   check_metainfo "$prefix"
