@@ -65,8 +65,9 @@ archive() {
   echo "${matches[0]}"
 }
 
-# The game, its data folder and its icon, then the CPack generator GEN run
-# on the install tree; its one package goes to dist/.
+# The programs, the data folder, the icons, the manual pages and the other
+# files of packaging/, then the CPack generator GEN run on the install tree;
+# its one package goes to dist/.
 cpack_into_dist() {
   local generator="$1"
   cmake --build --preset default --target grazerunner grazerunner-sim grazerunner-stagec data icon packaging_files
@@ -95,7 +96,7 @@ test_linux() {
   [ "$(echo "$top" | wc -l)" -eq 1 ] || fail "$tarball: more than one folder at the top"
   check_tree "$top"
   # `cmake --install` to a prefix of its own makes the same tree.
-  cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+  cmake --install "$build" --prefix "$scratch/prefix" >/dev/null || fail "cmake --install failed"
   diff <(cd "$top" && find . | sort) <(cd "$scratch/prefix" && find . | sort) ||
     fail "cmake --install does not make the tree of $tarball (< the archive, > the install)"
   echo "cmake --install makes the same tree"
