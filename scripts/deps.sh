@@ -3,8 +3,11 @@
 # those named as arguments (scripts/windows.sh names what it needs).
 set -euo pipefail
 need=(cmake g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libstb-dev libgtest-dev libbenchmark-dev xvfb
-      # The release archives and their smoke tests (scripts/release.sh).
-      dpkg-dev desktop-file-utils xdotool imagemagick "$@")
+      # The manual pages (packaging/man/*.6.scd).
+      scdoc
+      # The release archives and their tests (scripts/release.sh).
+      dpkg-dev desktop-file-utils xdotool imagemagick lintian appstream shared-mime-info man-db
+      libxml2-utils "$@")
 missing=()
 for p in "${need[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -5,17 +5,27 @@
 #   grazerunner_VERSION_ARCH.deb           the Debian package
 #   grazerunner-VERSION-web.zip            the site for any static host
 #   grazerunner-VERSION-windows-x86_64.zip the Windows program with its data
+#   screenshots/VERSION/*.png              the pictures the AppStream metainfo
+#                                          names, for the project's site
 #
-#   scripts/release.sh        builds the game (the default preset, build/) and
-#                             writes every archive
-#   scripts/release.sh test   smoke-tests every archive in dist/: unpacked into
-#                             a scratch folder and started from another, empty
-#                             working folder under Xvfb, the game must open its
-#                             window and draw the title picture, reach play with
-#                             Enter, Z, Z, and end with 0 on Escape; the site
-#                             unpacked is the one the browser test plays; the
-#                             Windows program unpacked is the one the Windows
-#                             smoke test plays under Wine
+#   scripts/release.sh [NAME...]      builds the game (the default preset,
+#                                     build/) and writes every archive, or
+#                                     those named (linux debian web windows
+#                                     screenshots)
+#   scripts/release.sh test [NAME...] tests every archive in dist/, or those
+#                                     named: unpacked into a scratch folder
+#                                     and started from another, empty working
+#                                     folder under Xvfb, the game must open
+#                                     its window and draw the title picture,
+#                                     reach play with Enter, Z, Z, and end
+#                                     with 0 on Escape; the Linux trees'
+#                                     desktop entry, metainfo, file type,
+#                                     manual pages and tools are checked, and
+#                                     the Debian package by lintian; the site
+#                                     unpacked is the one the browser test
+#                                     plays; the Windows program unpacked is
+#                                     the one the Windows smoke test plays
+#                                     under Wine
 #
 # GRAZE_KEEP_SCRATCH=1 keeps the scratch folders with the screenshots, as a
 # failure does.
@@ -27,7 +37,7 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 dist="$root/dist"
 build="$root/build"
-ARCHIVES=(linux debian web windows)
+ARCHIVES=(linux debian web windows screenshots)
 
 # A failure keeps the scratch folders (screenshots, the game's messages).
 keep=0
@@ -55,11 +65,12 @@ archive() {
   echo "${matches[0]}"
 }
 
-# The game, its data folder and its icon, then the CPack generator GEN run
-# on the install tree; its one package goes to dist/.
+# The programs, the data folder, the icons, the manual pages and the other
+# files of packaging/, then the CPack generator GEN run on the install tree;
+# its one package goes to dist/.
 cpack_into_dist() {
   local generator="$1"
-  cmake --build --preset default --target grazerunner data icon
+  cmake --build --preset default --target grazerunner grazerunner-sim grazerunner-stagec data icon packaging_files
   local out="$build/packages/$generator"
   rm -rf "$out"
   mkdir -p "$out"
@@ -84,7 +95,12 @@ test_linux() {
   top="$(find "$scratch/unpacked" -mindepth 1 -maxdepth 1)"
   [ "$(echo "$top" | wc -l)" -eq 1 ] || fail "$tarball: more than one folder at the top"
   check_tree "$top"
-  smoke "$(basename "$tarball")" "$top/bin/grazerunner" "$top/lib/grazerunner" "$scratch"
+  # `cmake --install` to a prefix of its own makes the same tree.
+  cmake --install "$build" --prefix "$scratch/prefix" >/dev/null || fail "cmake --install failed"
+  diff <(cd "$top" && find . | sort) <(cd "$scratch/prefix" && find . | sort) ||
+    fail "cmake --install does not make the tree of $tarball (< the archive, > the install)"
+  echo "cmake --install makes the same tree"
+  smoke "$(basename "$tarball")" "$top/games/grazerunner" "$top/lib/games/grazerunner" "$scratch"
 }
 
 # ---- The Debian package -------------------------------------------------------------
@@ -100,9 +116,20 @@ test_debian() {
   dpkg-deb -f "$deb" Depends | grep -q 'libsdl2-2\.0-0' || fail "$deb does not depend on libsdl2-2.0-0"
   [ "$(dpkg-deb -f "$deb" Version)" = "$(version)" ] || fail "$deb: version is not $(version)"
   new_scratch
+  # lintian, as a distribution would run it: an error or a warning fails
+  # (a tag the package overrides is listed by --show-overrides with its
+  # reason); the informational tags are shown.
+  local status=0
+  lintian --fail-on error,warning --display-info --show-overrides "$deb" >"$scratch/lintian.log" 2>&1 || status=$?
+  grep -v '^running with root privileges' "$scratch/lintian.log" || true
+  [ "$status" -eq 0 ] && ! grep -q '^[EW]: ' "$scratch/lintian.log" ||
+    fail "$deb: lintian reports an error or a warning (see above)"
+  echo "lintian: no error, no warning"
   dpkg -x "$deb" "$scratch/root"
+  [ "$(zcat "$scratch/root/usr/share/doc/grazerunner/changelog.gz" | head -1)" = \
+    "grazerunner ($(version)) unstable; urgency=medium" ] || fail "$deb: the changelog does not start with $(version)"
   check_tree "$scratch/root/usr"
-  smoke "$(basename "$deb")" "$scratch/root/usr/bin/grazerunner" "$scratch/root/usr/lib/grazerunner" "$scratch"
+  smoke "$(basename "$deb")" "$scratch/root/usr/games/grazerunner" "$scratch/root/usr/lib/games/grazerunner" "$scratch"
 }
 
 # ---- The site -------------------------------------------------------------------
@@ -157,22 +184,161 @@ test_windows() {
   GRAZE_WINDOWS_GAME="$top" scripts/windows.sh smoke || fail "$zip: the Windows smoke test failed"
 }
 
+# ---- The screenshots ------------------------------------------------------------
+
+# The pictures that the AppStream metainfo names (its <image> addresses end
+# in screenshots/VERSION/NAME.png on the project's site), played by the
+# simulator from packaging/screenshots.sim and enlarged four times, pixel for
+# pixel, to the size the metainfo gives. They go to dist/screenshots/VERSION/,
+# to be put on the site as they are.
+make_screenshots() {
+  local out="$dist/screenshots/$(version)" name
+  cmake --build --preset default --target grazerunner-sim data packaging_files
+  rm -rf "$dist/screenshots"
+  mkdir -p "$out"
+  new_scratch
+  ln -s "$build/data" "$scratch/data"
+  { echo "root $scratch"; cat packaging/screenshots.sim; } | "$build/grazerunner-sim" - >/dev/null ||
+    fail "packaging/screenshots.sim failed"
+  for name in title play; do
+    [ -f "$scratch/$name.png" ] || fail "packaging/screenshots.sim wrote no $name.png"
+    convert "$scratch/$name.png" -scale 400% -define png:exclude-chunks=date,time "$out/$name.png"
+  done
+}
+
+# Every screenshot of the metainfo has its picture in dist/screenshots/, of
+# the size the metainfo gives, and shows more than a handful of colours.
+test_screenshots() {
+  local metainfo count i url file
+  metainfo="$(archive "$build/packaging/*.metainfo.xml")"
+  count="$(xmllint --xpath 'count(/component/screenshots/screenshot/image)' "$metainfo")"
+  [ "$count" -gt 0 ] || fail "$metainfo: no screenshot"
+  for ((i = 1; i <= count; i++)); do
+    url="$(xmllint --xpath "string((/component/screenshots/screenshot/image)[$i])" "$metainfo")"
+    [[ "$url" == */screenshots/"$(version)"/*.png ]] || fail "$metainfo: $url is not under screenshots/$(version)/"
+    file="$dist/screenshots/$(version)/$(basename "$url")"
+    [ -f "$file" ] || fail "no $file for $url: run scripts/release.sh screenshots"
+    [ "$(identify -format '%wx%h' "$file")" = "$(xmllint --xpath "concat((/component/screenshots/screenshot/image)[$i]/@width, 'x', (/component/screenshots/screenshot/image)[$i]/@height)" "$metainfo")" ] ||
+      fail "$file is not of the size the metainfo gives"
+    [ "$(colours "$file")" -gt 16 ] || fail "$file shows too few colours"
+    echo "$(basename "$file"): $(identify -format '%wx%h' "$file"), $(colours "$file") colours"
+  done
+}
+
 # ---- What every installed tree holds ------------------------------------------------
 
-# PREFIX is an installed tree: the program beside its data, the link that
-# starts it, the desktop entry, the icon (32 × 32 PNG) and the README.
+# PREFIX is an installed tree: the programs beside their data and the links
+# that start them, the stage compiler, the desktop entry and its icons, the
+# replay files' type, the AppStream metainfo, the manual pages and the
+# documents. Every check fails on an error or a warning.
 check_tree() {
   local prefix="$1" file
-  for file in bin/grazerunner lib/grazerunner/grazerunner lib/grazerunner/data/stageno.txt \
-              lib/grazerunner/data/bshp.dat lib/grazerunner/data/start.bmp \
-              lib/grazerunner/data/music.wav share/applications/grazerunner.desktop \
-              share/icons/hicolor/32x32/apps/grazerunner.png share/doc/grazerunner/README.md; do
+  for file in games/grazerunner games/grazerunner-sim games/grazerunner-stagec \
+              lib/games/grazerunner/grazerunner lib/games/grazerunner/grazerunner-sim \
+              share/games/grazerunner/stageno.txt share/games/grazerunner/bshp.dat \
+              share/games/grazerunner/start.bmp share/games/grazerunner/music.wav \
+              share/applications/grazerunner.desktop share/mime/packages/grazerunner.xml \
+              share/doc/grazerunner/README.md share/doc/grazerunner/copyright \
+              share/doc/grazerunner/changelog.gz share/doc/grazerunner/stages/README.md \
+              share/doc/grazerunner/stages/stage0.txt; do
     [ -e "$prefix/$file" ] || fail "$prefix: no $file"
   done
-  desktop-file-validate "$prefix/share/applications/grazerunner.desktop" ||
-    fail "$prefix: the desktop entry is not valid"
-  [ "$(identify -format '%m %w×%h' "$prefix/share/icons/hicolor/32x32/apps/grazerunner.png")" = "PNG 32×32" ] ||
-    fail "$prefix: the icon is not a 32 × 32 PNG"
+  [ "$(readlink -f "$prefix/lib/games/grazerunner/data")" = "$(readlink -f "$prefix/share/games/grazerunner")" ] ||
+    fail "$prefix: lib/games/grazerunner/data does not lead to share/games/grazerunner"
+  # The larger icons are the 32 × 32 one, each pixel a square of 2 × 2 or
+  # 4 × 4: every second or fourth pixel of them is that icon.
+  local size icons="$prefix/share/icons/hicolor"
+  for size in 32 64 128; do
+    [ "$(identify -format '%m %w×%h' "$icons/${size}x$size/apps/grazerunner.png")" = "PNG $size×$size" ] ||
+      fail "$prefix: the ${size}x$size icon is not a $size × $size PNG"
+    [ "$(convert "$icons/${size}x$size/apps/grazerunner.png" -sample 32x32 png:- | pixels -)" = \
+      "$(pixels "$icons/32x32/apps/grazerunner.png")" ] ||
+      fail "$prefix: the ${size}x$size icon is not the 32 × 32 one enlarged"
+  done
+  check_desktop_entry "$prefix"
+  check_metainfo "$prefix"
+  check_manual_pages "$prefix"
+  check_tools "$prefix"
+}
+
+# The desktop entry: valid without a warning, and it names the replay type
+# that share/mime/packages/ defines (a MIME database made of that definition
+# alone maps *.grr to it), passing the file to the game.
+check_desktop_entry() {
+  local prefix="$1" entry="$1/share/applications/grazerunner.desktop" out
+  out="$(desktop-file-validate "$entry" 2>&1)" || fail "$entry: not valid: $out"
+  [ -z "$out" ] || fail "$entry: $out"
+  grep -qx 'MimeType=application/x-grazerunner-replay;' "$entry" || fail "$entry: no replay MimeType"
+  grep -qx 'Exec=grazerunner %f' "$entry" || fail "$entry: Exec does not pass the file (%f)"
+  local mime="$scratch/share/mime"
+  rm -rf "$mime"
+  mkdir -p "$mime/packages"
+  cp "$prefix/share/mime/packages/grazerunner.xml" "$mime/packages/"
+  out="$(XDG_DATA_DIRS="$scratch/share" update-mime-database "$mime" 2>&1)" || fail "$prefix: update-mime-database failed: $out"
+  [ -z "$out" ] || fail "$prefix/share/mime/packages/grazerunner.xml: $out"
+  grep -q ':application/x-grazerunner-replay:\*\.grr$' "$mime/globs2" ||
+    fail "$prefix/share/mime/packages/grazerunner.xml: *.grr is not application/x-grazerunner-replay"
+  echo "desktop entry and replay type valid"
+}
+
+# The AppStream metainfo: valid offline (the site's addresses are not
+# fetched), named after its id, launching the desktop entry, its newest
+# release the version, each screenshot with a caption.
+check_metainfo() {
+  local prefix="$1" files metainfo id
+  files=( "$prefix"/share/metainfo/*.metainfo.xml )
+  [ ${#files[@]} -eq 1 ] && [ -f "${files[0]}" ] || fail "$prefix: not one file in share/metainfo/"
+  metainfo="${files[0]}"
+  appstreamcli validate --no-net "$metainfo" || fail "$metainfo: appstreamcli finds an error or a warning"
+  id="$(xmllint --xpath 'string(/component/id)' "$metainfo")"
+  [ "$(basename "$metainfo")" = "$id.metainfo.xml" ] || fail "$metainfo: not named after its id $id"
+  [ "$(xmllint --xpath 'string(/component/launchable[@type="desktop-id"])' "$metainfo")" = grazerunner.desktop ] ||
+    fail "$metainfo: does not launch grazerunner.desktop"
+  [ "$(xmllint --xpath 'string(/component/releases/release[1]/@version)' "$metainfo")" = "$(version)" ] ||
+    fail "$metainfo: the newest release is not $(version)"
+  [ "$(xmllint --xpath 'count(/component/screenshots/screenshot[caption != ""])' "$metainfo")" = \
+    "$(xmllint --xpath 'count(/component/screenshots/screenshot)' "$metainfo")" ] ||
+    fail "$metainfo: a screenshot without a caption"
+}
+
+# The manual pages: man renders each without a warning, with its synopsis,
+# files and exit status; the game's with its keys, the score log and the data
+# folders.
+check_manual_pages() {
+  local prefix="$1" page file text out
+  for page in grazerunner grazerunner-sim grazerunner-stagec; do
+    file="$prefix/share/man/man6/$page.6.gz"
+    [ -f "$file" ] || fail "$prefix: no share/man/man6/$page.6.gz"
+    out="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)"
+    [ -z "$out" ] || fail "$file: $out"
+    text="$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$file" 2>/dev/null | col -b)"
+    for section in NAME SYNOPSIS FILES "EXIT STATUS" "SEE ALSO"; do
+      grep -qx "$section" <<<"$text" || fail "$file: no $section"
+    done
+    grep -qE "^ *$page( |$)" <<<"$(sed -n '/^SYNOPSIS$/,/^[A-Z]/p' <<<"$text")" || fail "$file: the synopsis does not show $page"
+  done
+  text="$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$prefix/share/man/man6/grazerunner.6.gz" 2>/dev/null | col -b)"
+  for word in KEYS Escape point.txt XDG_DATA_HOME data/ /usr/share/games/grazerunner/; do
+    grep -qF -- "$word" <<<"$text" || fail "grazerunner(6) does not mention $word"
+  done
+  echo "manual pages render without warnings"
+}
+
+# The tools from the tree, started from a working folder of their own: the
+# simulator finds the game's data through the links (no error box), the stage
+# compiler compiles the stage sources in the documents.
+check_tools() {
+  local prefix="$1" out
+  mkdir -p "$scratch/tools"
+  out="$(cd "$scratch/tools" && printf 'frames 3\nexpect SceneId == 2\ndump Boxes\n' |
+           "$prefix/games/grazerunner-sim" - 2>/dev/null)" || fail "$prefix: grazerunner-sim failed"
+  [ "$out" = '{"Boxes":[]}' ] || fail "$prefix: grazerunner-sim did not find its data: $out"
+  (cd "$scratch/tools" && "$prefix/games/grazerunner-stagec" build "$prefix/share/doc/grazerunner/stages" data >/dev/null) ||
+    fail "$prefix: grazerunner-stagec cannot build the stage sources of share/doc/grazerunner/stages/"
+  cmp -s "$scratch/tools/data/bshp.dat" "$prefix/share/games/grazerunner/bshp.dat" ||
+    fail "$prefix: the stage sources in the documents do not make the game's stages"
+  rm -rf "$scratch/tools"
+  echo "grazerunner-sim and grazerunner-stagec run from the tree"
 }
 
 # ---- The smoke test ---------------------------------------------------------------
@@ -302,29 +468,44 @@ smoke() {
 
 # ---- Commands -----------------------------------------------------------------------
 
+# The archives named in the arguments, or all of them.
+chosen() {
+  local a known
+  [ $# -gt 0 ] || { echo "${ARCHIVES[@]}"; return; }
+  for a in "$@"; do
+    known=0
+    for k in "${ARCHIVES[@]}"; do [ "$a" = "$k" ] && known=1; done
+    [ "$known" -eq 1 ] || { echo "release: no archive named $a (${ARCHIVES[*]})" >&2; exit 2; }
+  done
+  echo "$@"
+}
+
 case "${1:-}" in
-  "")
+  test)
+    shift
+    names="$(chosen "$@")"
+    scripts/deps.sh
+    cmake --preset default >/dev/null
+    for a in $names; do
+      echo "=== release test: $a ==="
+      "test_$a"
+    done
+    echo "release: $(wc -w <<<"$names") archives passed their tests"
+    ;;
+  -h|--help)
+    echo "usage: scripts/release.sh [test] [${ARCHIVES[*]}]" >&2
+    exit 2
+    ;;
+  *)
+    names="$(chosen "$@")"
     scripts/deps.sh
     cmake --preset default >/dev/null
     mkdir -p "$dist"
-    for a in "${ARCHIVES[@]}"; do
+    for a in $names; do
       echo "=== release: $a ==="
       "make_$a"
     done
     echo "dist/ (version $(version)):"
     ls -l "$dist"
-    ;;
-  test)
-    scripts/deps.sh
-    cmake --preset default >/dev/null
-    for a in "${ARCHIVES[@]}"; do
-      echo "=== release test: $a ==="
-      "test_$a"
-    done
-    echo "release: ${#ARCHIVES[@]} archives passed their smoke tests"
-    ;;
-  *)
-    echo "usage: scripts/release.sh [test]" >&2
-    exit 2
     ;;
 esac
