@@ -53,13 +53,13 @@ TEST_F(PlatformFaultTest, NoAudioDeviceOrNoDisplayStillRunsTheWholeGame) {
     }
 }
 
-// A window that cannot be created ends the program at once with 0: no
-// display, no sound, no pictures, no frame, no box.
-TEST_F(PlatformFaultTest, WindowThatCannotBeCreatedEndsTheProgramWithZero) {
+// A window that cannot be created ends the program at once with status 1:
+// no display, no sound, no pictures, no frame, no box.
+TEST_F(PlatformFaultTest, WindowThatCannotBeCreatedEndsTheProgramWithOne) {
     LinkRealData();
     State.windowFails = 1;
     ktScript::PressKey(VK_ESCAPE);  // ends a loop that should never have started
-    EXPECT_EQ(ktSystem::WinMain(GameEntryPoints), 0);
+    EXPECT_EQ(ktSystem::WinMain(GameEntryPoints), 1);
     EXPECT_EQ(std::tuple(ktSystem::MainWindow, State.displayOpen, State.audioOpen, State.imeEnabled, State.presents),
               std::tuple(0, 0, 0, 1, 0));
     EXPECT_EQ(std::tuple(State.boxes.size(), ktSystem::SceneId, ktDraw::DisplayOpen, ktSound::SoundAvailable),

@@ -159,7 +159,9 @@ int StartUp(const GameEntry& game) {
 }
 
 int WinMain(const GameEntry& game) {
-    if (!StartUp(game)) return 0;
+    // A program whose window cannot be made has failed, and says so by its
+    // status: nothing else is started.
+    if (!StartUp(game)) return 1;
     return MessageLoop();
 }
 

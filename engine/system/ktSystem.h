@@ -45,7 +45,8 @@ extern int32_t SceneId;       // the current scene
 
 constexpr const char* WindowTitle = "Graze Runner: Zero Gravity";
 
-// The whole program: start-up, then the message loop. Returns the exit code.
+// The whole program: start-up, then the message loop. Returns the exit code:
+// the quit message's, or 1 when the window cannot be created.
 int WinMain(const GameEntry& game);
 // Start-up steps 2 to 10 (window, seed, IME off, resources, timer reset).
 // 0 when the window cannot be created.

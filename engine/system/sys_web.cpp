@@ -29,6 +29,9 @@ EM_JS(int, JsPageFocused, (), { return document.hasFocus() ? 1 : 0; });
 EM_JS(void, JsSetActive, (int active), { Graze.setActive(active !== 0); });
 EM_JS(int, JsOpenDisplay, (int width, int height), { return Graze.openDisplay(width, height) ? 1 : 0; });
 EM_JS(void, JsShowScreen, (int shown), { Graze.showScreen(shown !== 0); });
+EM_JS(int, JsAreaWidth, (), { return Math.floor(innerWidth * (window.devicePixelRatio || 1)); });
+EM_JS(int, JsAreaHeight, (), { return Math.floor(innerHeight * (window.devicePixelRatio || 1)); });
+EM_JS(void, JsPlace, (int x, int y, int width, int height), { Graze.place(x, y, width, height); });
 EM_JS(void, JsPresent, (const uint8_t* rgba, int bytes), { Graze.present(HEAPU8.subarray(rgba, rgba + bytes)); });
 EM_JS(void, JsMessageBox, (const char* text, const char* title), {
     Graze.messageBox(UTF8ToString(text), UTF8ToString(title));
@@ -218,13 +221,31 @@ int DisplayHeight = 0;
 uint32_t* Rgba = nullptr;     // the picture as the canvas takes it, made once
 uint32_t RgbaOf565[65536];  // each RGB565 pixel as R, G, B, A bytes
 
+// The canvas's place in the browser window, in device pixels, by the
+// engine's rule; asked again every turn, so that it follows the window. A
+// window smaller than the picture shows it at its own size from the corner.
+int AreaWidth = 0;
+int AreaHeight = 0;
+
+void PlaceCanvas() {
+    const int width = JsAreaWidth(), height = JsAreaHeight();
+    if (!DisplayWidth || (width == AreaWidth && height == AreaHeight)) return;
+    AreaWidth = width;
+    AreaHeight = height;
+    ktDraw::Placement place = ktDraw::PlacePicture(width, height, DisplayWidth, DisplayHeight);
+    if (place.scale < 1) place = {0, 0, DisplayWidth, DisplayHeight, 1};
+    JsPlace(place.x, place.y, place.width, place.height);
+}
+
 int OpenDisplay(int width, int height) {
     if (!WindowOpen) return NoDisplayDevice;
     if (!JsOpenDisplay(width, height)) return NoDisplayDevice;
+    AreaWidth = AreaHeight = 0;
     delete[] Rgba;
     Rgba = new uint32_t[size_t(width) * size_t(height)];
     DisplayWidth = width;
     DisplayHeight = height;
+    PlaceCanvas();
     for (uint32_t p = 0; p < 65536; p++) {
         // Each channel widened by repeating its top bits, so white stays white.
         const uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
@@ -357,6 +378,7 @@ LoopTurn Turn = nullptr;
 
 void AnimationFrame() {
     SamplePads();
+    PlaceCanvas();
     int exitCode = 0;
     const int running = Turn(&exitCode);
     if (running) FeedAudio(0);
