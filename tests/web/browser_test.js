@@ -216,6 +216,79 @@ async function testSite() {
     });
 }
 
+// Appends `line` to the page's point.txt as the game does, then keeps it
+// through the page's own path (what sys_web.cpp calls after the frame); at
+// the clock's time `at` if given.
+const addLine = (page, line, at = 0) => page.evaluate((line, at) => {
+  while (performance.timeOrigin + performance.now() < at);
+  const FS = Module.FS, from = FS.analyzePath('point.txt').exists ? FS.stat('point.txt').size : 0;
+  const file = FS.open('point.txt', 'a'), bytes = new TextEncoder().encode(`${line}\n`);
+  FS.write(file, bytes, 0, bytes.length);
+  FS.close(file);
+  Graze.keep('point.txt', from);
+}, line, at);
+
+// The program has started (in a tab behind another it draws no frames).
+const started = page => page.waitForFunction(() => document.getElementById('status').textContent === '', {timeout: 15000});
+
+// The log as the page shows it, as its download gives it, and as point.txt
+// after a reload.
+async function logEverywhere(page) {
+  const shown = await text(page, 'log');
+  const download = await page.evaluate(() => fetch(document.getElementById('download').href).then(r => r.text()));
+  await page.bringToFront();
+  await page.reload();
+  await started(page);
+  const file = await page.evaluate(() => new TextDecoder().decode(Module.FS.readFile('point.txt')));
+  return {shown, download, file};
+}
+
+async function scoreLog() {
+  await check('test site: two pages adding a line at the same moment keep both, after the lines already stored', async () => {
+    const pages = [await open('test/'), await open('test/')];
+    await pages[0].evaluate(() => {
+      localStorage.clear();
+      localStorage.setItem('grazerunner:point.txt', 'OLD 1\nOLD 2\n');  // a log kept by the page before
+    });
+    for (const page of pages) await page.bringToFront(), await page.reload(), await started(page);
+    // Both pages wait for the same moment on the clock, then add their line.
+    const at = Date.now() + 300;
+    await Promise.all(pages.map((page, i) => addLine(page, `NEW ${i}`, at)));
+    await sleep(300);
+    const {shown, download, file} = await logEverywhere(pages[0]);
+    assert.match(file, /^OLD 1\nOLD 2\n(NEW 0\nNEW 1|NEW 1\nNEW 0)\n$/);
+    assert.strictEqual(download, file);
+    assert.strictEqual(shown, file);
+    for (const page of pages) assert.deepStrictEqual(page.problems, []), await page.close();
+  });
+  // The first write of the log is refused (the storage is full, say); later
+  // ones go through.
+  const refusesOnce = () => {
+    const setItem = Storage.prototype.setItem;
+    let refused = false;
+    Storage.prototype.setItem = function (key, value) {
+      if (!refused && key.startsWith('grazerunner:point.txt')) {
+        refused = true;
+        throw new DOMException('The storage is full', 'QuotaExceededError');
+      }
+      return setItem.call(this, key, value);
+    };
+  };
+  await checkPage('test site: a line the storage refused is kept with the next one', 'test/', refusesOnce, async page => {
+    await page.evaluate(() => localStorage.clear());
+    const line = await finishGame(page);
+    assert.match(await text(page, 'storage'), /lasts until the page is closed/);
+    assert.strictEqual(await page.evaluate(() => fetch(document.getElementById('download').href).then(r => r.text())),
+      `${line}\n`);
+    await addLine(page, 'NEXT');
+    assert.strictEqual(await text(page, 'storage'), '');
+    const {shown, download, file} = await logEverywhere(page);
+    assert.strictEqual(file, `${line}\nNEXT\n`);
+    assert.deepStrictEqual([shown, download], [file, file]);
+    assert.deepStrictEqual(page.problems, []);
+  });
+}
+
 async function site() {
   const page = await open('site/');
   await check('site: the title picture is drawn, soon and without errors', async () => {
@@ -298,6 +371,7 @@ async function main() {
   try {
     await faults();
     await testSite();
+    await scoreLog();
     await site();
     await timing();
   } finally {

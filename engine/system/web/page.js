@@ -78,9 +78,24 @@ const Graze = (() => {
   }
 
   // ---- The score log and other written files: the browser's storage ----------
+  //
+  // A file is kept under `grazerunner:<path>`, and what a page appends to it
+  // under a key of its own, `grazerunner:<path>#<time>-<page>-<count>`: the
+  // file is the first followed by its pieces in the order of their keys. No
+  // page writes back what another wrote, so two pages adding lines at the
+  // same moment keep both (a Web Locks section around reading and writing
+  // the whole file back would store the line only once a promise settles,
+  // after the game's frame has given control back, and pages on plain http
+  // from another machine get no locks). What the storage refuses stays in
+  // `unsaved` and is tried again at each write; the page shows and offers
+  // it all the same.
 
   const storePrefix = 'grazerunner:';
+  const pieceKey = /^(.*)#\d{15}-[0-9a-z]{8}-\d{6}$/;  // the path of a piece
+  const pageId = Math.random().toString(36).slice(2, 10).padEnd(8, '0');
   let storage = null;
+  let lastPieceTime = 0, pieceCount = 0;
+  const unsaved = new Map();  // storage key → text not stored yet, oldest first
 
   function openStorage() {
     try {
@@ -93,40 +108,65 @@ const Graze = (() => {
     }
   }
 
-  function storageLost() {
-    storage = null;
-    say('storage', 'This browser does not let the page keep the score log (a private window, or storage ' +
-      'turned off or full): it lasts until the page is closed. Download it to keep it.');
+  function newPieceKey(path) {
+    lastPieceTime = Math.max(lastPieceTime, Date.now());  // the clock may step back
+    const count = String(pieceCount++ % 1e6).padStart(6, '0');
+    return `${storePrefix}${path}#${String(lastPieceTime).padStart(15, '0')}-${pageId}-${count}`;
+  }
+
+  // Stores what is not stored yet, oldest first, as far as the storage takes
+  // it; says on the page whether anything is left out.
+  function store() {
+    if (!storage) storage = openStorage();
+    try {
+      for (const [key, value] of unsaved) {
+        storage.setItem(key, value);
+        unsaved.delete(key);
+      }
+    } catch (error) {
+      // Left for the next write.
+    }
+    say('storage', storage && unsaved.size === 0 ? '' : 'This browser does not let the page keep the score log ' +
+      '(a private window, or storage turned off or full): it lasts until the page is closed, and the page tries ' +
+      'again with each game. Download it to keep it.');
+  }
+
+  // Every file kept, stored or not, as path → text.
+  function keptFiles() {
+    const entries = [...unsaved];
+    try {
+      for (let i = 0; storage && i < storage.length; i++) {
+        const key = storage.key(i);
+        if (key.startsWith(storePrefix) && !unsaved.has(key)) entries.push([key, storage.getItem(key)]);
+      }
+    } catch (error) {
+      // What could be read.
+    }
+    entries.sort(([a], [b]) => (a < b ? -1 : a > b ? 1 : 0));
+    const files = new Map();
+    for (const [key, value] of entries) {
+      const name = key.slice(storePrefix.length), piece = pieceKey.exec(name);
+      const path = piece ? piece[1] : name;
+      files.set(path, (files.get(path) || '') + value);
+    }
+    return files;
   }
 
   // The files kept in the storage, written back into the file system.
   function restoreFiles(FS) {
-    storage = openStorage();
-    if (!storage) return storageLost();
-    for (let i = 0; i < storage.length; i++) {
-      const key = storage.key(i);
-      if (!key.startsWith(storePrefix)) continue;
-      const path = key.slice(storePrefix.length);
+    store();
+    for (const [path, text] of keptFiles()) {
       const slash = path.lastIndexOf('/');
       if (slash > 0) FS.mkdirTree(path.slice(0, slash));
-      FS.writeFile(path, Uint8Array.from(storage.getItem(key), c => c.charCodeAt(0)));
+      FS.writeFile(path, Uint8Array.from(text, c => c.charCodeAt(0)));
     }
   }
 
   const logName = 'point.txt';
   let logUrl = null;
 
-  function logText() {
-    if (storage) return storage.getItem(storePrefix + logName) || '';
-    try {
-      return latin1(Module.FS.readFile(logName));
-    } catch (error) {
-      return '';
-    }
-  }
-
   function showLog() {
-    const text = logText();
+    const text = keptFiles().get(logName) || '';
     say('log', text || '(no game finished yet)');
     const link = $('download');
     if (!link) return;
@@ -137,19 +177,31 @@ const Graze = (() => {
   }
 
   // Keeps what the game wrote to a file this turn: the bytes appended from
-  // `from` on, added to what the storage holds (so that two pages playing at
-  // once lose nothing), or the whole file when `from` is -1.
+  // `from` on as a piece of their own, or the whole file when `from` is -1.
   function keep(path, from) {
-    if (storage) {
-      try {
-        const bytes = Module.FS.readFile(path);
-        const added = latin1(from >= 0 ? bytes.subarray(from) : bytes);
-        const before = from >= 0 ? storage.getItem(storePrefix + path) || '' : '';
-        storage.setItem(storePrefix + path, before + added);
-      } catch (error) {
-        storageLost();
-      }
+    let bytes;
+    try {
+      bytes = Module.FS.readFile(path);
+    } catch (error) {
+      return;  // nothing was written after all
     }
+    if (from >= 0) {
+      if (bytes.length > from) unsaved.set(newPieceKey(path), latin1(bytes.subarray(from)));
+    } else {
+      const whole = storePrefix + path;
+      for (const key of [...unsaved.keys()]) if (key.startsWith(`${whole}#`)) unsaved.delete(key);
+      try {
+        for (let i = storage ? storage.length - 1 : -1; i >= 0; i--) {
+          const key = storage.key(i), piece = pieceKey.exec(key);
+          if (piece && piece[1] === whole) storage.removeItem(key);
+        }
+      } catch (error) {
+        // The pieces left come after the whole file when it is read back.
+      }
+      unsaved.delete(whole);
+      unsaved.set(whole, latin1(bytes));
+    }
+    store();
     showLog();
   }
 
