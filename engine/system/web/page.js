@@ -249,9 +249,12 @@ const Graze = (() => {
     if ($('screen')) $('screen').hidden = !shown;
   }
 
+  // The game stands still while inactive and quiets its own sound: the page
+  // says so, and leaves the output running. The game may feed it nothing
+  // meanwhile, which is no gap.
   function setActive(active) {
     document.body.classList.toggle('paused', !active);
-    audio.setActive(active);
+    if (!active) audio.hold();
   }
 
   function messageBox(text, title) {
@@ -263,17 +266,43 @@ const Graze = (() => {
   }
 
   // ---- Sound -----------------------------------------------------------------
+  //
+  // Each turn the engine's mixer makes what the output will need until
+  // `lead` seconds from now and sends it to the output (audio.js), which
+  // plays it in order. A turn that comes late (a slow device, a picture
+  // loading) lets the output run dry, a gap the player hears: the output
+  // counts its gaps, and the lead grows by the time it ran dry and a
+  // margin (at most `leadStep` a time), up to `maxLead`. After `cleanFor`
+  // seconds of play without a gap it shrinks by `leadShrink` each second,
+  // down to `minLead`.
+  //
+  // Browsers give a hidden tab no frames: nothing is fed, and the output is
+  // told to hold, so that the silence after what it has is no gap. A turn
+  // that comes more than `staleAfter` seconds after the last drops what
+  // the output still holds (it stood still meanwhile: that is out of date).
+
+  const leadMargin = 0.05, leadStep = 0.1, cleanFor = 20, leadShrink = 0.01, staleAfter = 1;
+  // Events that may count as the player's gesture, which browsers want before
+  // they start sound: some do not count (on some phones a touch only at its
+  // end), so each one tries until the output runs.
+  const gestures = ['keydown', 'mousedown', 'pointerdown', 'pointerup', 'touchstart', 'touchend', 'click'];
+  const startSound = () => audio.resume();
 
   const audio = {
     context: null,
     node: null,      // the output: an AudioWorkletNode, or a ScriptProcessorNode
     queue: null,     // the ScriptProcessorNode's frames
+    minLead: 0.1,    // the bounds of the lead
+    maxLead: 0.5,
     lead: 0.1,       // seconds mixed ahead of the output
+    extra: 0,        // more ahead for an output that takes whole buffers ahead of time
     until: 0,        // output time at which all that was sent has played
-    unlocked: false, // a key was pressed or the page clicked: sound may start
-    active: true,
+    hidden: false,   // the tab is hidden: no frames come
     lastTurn: null,
-    dryRuns: 0,
+    clean: 0,        // seconds of play fed since the output last ran dry
+    dryRuns: 0,      // the gaps in the output, and their frames, as it counts them
+    dryFrames: 0,
+    seenDryFrames: 0,
 
     // The output's rate, or 0 without Web Audio. The engine's data is at
     // 44100 samples a second; the browser converts for the device.
@@ -289,61 +318,94 @@ const Graze = (() => {
           return 0;
         }
       }
-      const context = this.context;
+      const context = this.context, rate = context.sampleRate;
+      const counted = counts => { this.dryRuns = counts.dryRuns; this.dryFrames = counts.dryFrames; };
       const made = context.audioWorklet
         ? context.audioWorklet.addModule('audio.js').then(() => {
-          const node = new AudioWorkletNode(context, 'graze-output', {numberOfInputs: 0, outputChannelCount: [2]});
-          node.port.onmessage = event => { this.dryRuns = event.data; };
+          const node = new AudioWorkletNode(context, 'graze-output', {numberOfInputs: 0, outputChannelCount: [2],
+            processorOptions: {limit: Math.ceil((this.maxLead + leadStep) * rate)}});
+          node.port.onmessage = event => counted(event.data);
           return node;
         })
         : Promise.resolve().then(() => {
-          const size = 2048, queue = new FrameQueue();
+          const size = 2048;
+          this.extra = 2 * size / rate;  // it takes whole buffers ahead of time
+          const queue = new FrameQueue(Math.ceil((this.maxLead + leadStep + this.extra) * rate));
           const node = context.createScriptProcessor(size, 0, 2);
           node.onaudioprocess = event => {
             queue.fill(event.outputBuffer.getChannelData(0), event.outputBuffer.getChannelData(1));
-            this.dryRuns = queue.dryRuns;
+            counted(queue);
           };
           this.queue = queue;
-          this.lead += 2 * size / context.sampleRate;  // it takes whole buffers ahead of time
           return node;
         });
       made.then(node => {
         if (this.context !== context) return;
         node.connect(context.destination);
         this.node = node;
-        this.update();
       }, error => console.warn(`No sound: ${error.message}`));
-      this.update();
-      return context.sampleRate;
+      // The page listens for gestures until the output runs, and again
+      // when the system takes it away (a call on a phone, say).
+      context.onstatechange = () => this.listen(this.context === context && context.state !== 'running' &&
+        context.state !== 'closed');
+      this.listen(context.state !== 'running');
+      this.hidden = document.hidden;
+      return rate;
     },
 
     close() {
+      this.listen(false);
       if (this.context) this.context.close().catch(() => {});
       this.context = this.node = this.queue = null;
     },
 
+    listen(on) {
+      for (const type of gestures) {
+        if (on) window.addEventListener(type, startSound, true);
+        else window.removeEventListener(type, startSound, true);
+      }
+    },
+
+    // A refusal leaves the game silent, never stopped; the next gesture
+    // tries again.
+    resume() {
+      if (!this.context || this.context.state === 'running' || this.context.state === 'closed') return;
+      this.context.resume().catch(error => console.warn(`Sound: ${error.message}`));
+    },
+
     playing() {
-      return this.node !== null && this.context.state === 'running' && this.active;
+      return this.node !== null && this.context.state === 'running';
     },
 
-    // The output runs while the page is active once sound may start. A
-    // refusal leaves the game silent, never stopped.
-    update() {
-      if (!this.context) return;
-      const quiet = error => console.warn(`Sound: ${error.message}`);
-      if (this.unlocked && this.active) this.context.resume().catch(quiet);
-      else if (this.context.state === 'running') this.context.suspend().catch(quiet);
+    // Tells the output that what it holds may be the last for a while: the
+    // silence after it is no gap.
+    hold() {
+      if (this.queue) this.queue.hold();
+      else if (this.node) this.node.port.postMessage('hold');
     },
 
-    unlock() {
-      if (this.unlocked) return;
-      this.unlocked = true;
-      this.update();
+    // Tells the output that what it holds is out of date.
+    drop() {
+      if (this.queue) this.queue.drop();
+      else if (this.node) this.node.port.postMessage('drop');
     },
 
-    setActive(active) {
-      this.active = active;
-      this.update();
+    setHidden(hidden) {
+      this.hidden = hidden;
+      if (hidden) this.hold();
+    },
+
+    // The lead after a turn `seconds` long: longer by the time the output
+    // ran dry since the last turn, or shorter after long enough without.
+    adapt(seconds) {
+      const dry = (this.dryFrames - this.seenDryFrames) / this.context.sampleRate;
+      this.seenDryFrames = this.dryFrames;
+      if (dry > 0) {
+        this.lead = Math.min(this.maxLead, this.lead + Math.min(leadStep, dry + leadMargin));
+        this.clean = 0;
+      } else if ((this.clean += seconds) > cleanFor) {
+        this.lead = Math.max(this.minLead, this.lead - leadShrink * seconds);
+      }
     },
 
     // Frames the game should mix now (see FeedAudio in sys_web.cpp).
@@ -352,13 +414,19 @@ const Graze = (() => {
       const now = performance.now(), rate = this.context.sampleRate;
       const since = this.lastTurn === null ? 0 : (now - this.lastTurn) / 1000;
       this.lastTurn = now;
-      if (this.playing()) {
-        const time = this.context.currentTime;
-        this.until = Math.max(this.until, time);
-        return Math.max(0, Math.ceil((time + this.lead - this.until) * rate));
+      if (this.hidden) return 0;
+      // Until the output runs (before the first gesture), what the time since
+      // the last turn would have played is mixed and dropped: the game's
+      // sounds go on, silently.
+      if (!this.playing()) return Math.ceil(Math.min(since, 0.25) * rate);
+      if (since > staleAfter) {
+        this.drop();
+        this.until = 0;
       }
-      if (this.unlocked) return 0;  // paused with the game
-      return Math.ceil(Math.min(since, 0.25) * rate);  // silent until the first press
+      this.adapt(Math.min(since, 0.1));
+      const time = this.context.currentTime;
+      this.until = Math.max(this.until, time);
+      return Math.max(0, Math.ceil((time + this.lead + this.extra - this.until) * rate));
     },
 
     send(block) {
@@ -380,7 +448,7 @@ const Graze = (() => {
     },
   };
 
-  ['keydown', 'pointerdown', 'touchstart'].forEach(type => window.addEventListener(type, () => audio.unlock(), true));
+  document.addEventListener('visibilitychange', () => audio.setHidden(document.hidden));
 
   // ---- Start ------------------------------------------------------------------
 
