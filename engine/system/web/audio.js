@@ -1,26 +1,54 @@
 // The game's sound output. The game mixes its sounds a little ahead of the
 // output and sends the stereo frames here, where they play in order. When
 // the output needs frames and none are left, it has run dry: the player
-// hears a gap, and it is counted. The same queue serves an AudioWorklet
-// (this file loaded as its module) and, in pages where the browser offers
-// no worklets (not served over https nor from this machine), a
+// hears a gap, and it is counted (once a gap, with its frames), so that the
+// page can mix further ahead. The same queue serves an AudioWorklet (this
+// file loaded as its module) and, in pages where the browser offers no
+// worklets (not served over https nor from this machine), a
 // ScriptProcessorNode of the page.
 'use strict';
 
 class FrameQueue {
-  constructor() {
+  // `limit`: the most frames it holds; beyond them the oldest go, late as
+  // they are (an output that stood still while the page fed it).
+  constructor(limit) {
     this.blocks = [];  // Float32Arrays of interleaved left and right samples
     this.at = 0;       // frames of the first block already played
-    this.fed = false;  // nothing to play before the first block is no gap
+    this.queued = 0;   // frames not played yet
+    this.limit = limit;
+    this.fed = false;  // running out is a gap only once something came since the start or a hold
+    this.dry = false;  // in a gap now
     this.dryRuns = 0;
+    this.dryFrames = 0;
   }
 
   push(block) {
     this.blocks.push(block);
+    this.queued += block.length / 2;
     this.fed = true;
+    while (this.queued > this.limit && this.blocks.length > 1) this.shift();
   }
 
-  // Fills the two channels; true when the queue ran dry doing so.
+  shift() {
+    this.queued -= this.blocks[0].length / 2 - this.at;
+    this.blocks.shift();
+    this.at = 0;
+  }
+
+  // Nothing more comes for a while (a hidden tab): the silence after what is
+  // queued is no gap.
+  hold() {
+    this.fed = false;
+    this.dry = false;
+  }
+
+  // What is queued is out of date.
+  drop() {
+    while (this.blocks.length > 0) this.shift();
+    this.hold();
+  }
+
+  // Fills the two channels, and counts a gap.
   fill(left, right) {
     let i = 0;
     while (i < left.length && this.blocks.length > 0) {
@@ -31,6 +59,7 @@ class FrameQueue {
         right[i] = block[k + 1];
       }
       this.at += n;
+      this.queued -= n;
       if (2 * this.at === block.length) {
         this.blocks.shift();
         this.at = 0;
@@ -38,23 +67,41 @@ class FrameQueue {
     }
     left.fill(0, i);
     right.fill(0, i);
-    if (i === left.length || !this.fed) return false;
-    this.dryRuns++;
-    return true;
+    const missing = left.length - i;
+    if (missing === 0 || !this.fed) {
+      this.dry = false;
+      return;
+    }
+    if (!this.dry) this.dryRuns++;
+    this.dry = true;
+    this.dryFrames += missing;
   }
 }
 
 if (typeof registerProcessor === 'function') {
   registerProcessor('graze-output', class extends AudioWorkletProcessor {
-    constructor() {
+    constructor(options) {
       super();
-      this.queue = new FrameQueue();
-      this.port.onmessage = event => this.queue.push(event.data);
+      this.queue = new FrameQueue(options.processorOptions.limit);
+      this.reportedRuns = this.reportedFrames = 0;
+      this.port.onmessage = event => {
+        if (event.data === 'hold') this.queue.hold();
+        else if (event.data === 'drop') this.queue.drop();
+        else this.queue.push(event.data);
+      };
     }
 
     process(inputs, outputs) {
       const [left, right] = outputs[0];
-      if (this.queue.fill(left, right)) this.port.postMessage(this.queue.dryRuns);
+      const queue = this.queue;
+      queue.fill(left, right);
+      // A gap is reported as it starts, and again once it is over, with all
+      // its frames.
+      if (queue.dryRuns !== this.reportedRuns || (!queue.dry && queue.dryFrames !== this.reportedFrames)) {
+        this.reportedRuns = queue.dryRuns;
+        this.reportedFrames = queue.dryFrames;
+        this.port.postMessage({dryRuns: queue.dryRuns, dryFrames: queue.dryFrames});
+      }
       return true;
     }
   });

@@ -78,9 +78,24 @@ const Graze = (() => {
   }
 
   // ---- The score log and other written files: the browser's storage ----------
+  //
+  // A file is kept under `grazerunner:<path>`, and what a page appends to it
+  // under a key of its own, `grazerunner:<path>#<time>-<page>-<count>`: the
+  // file is the first followed by its pieces in the order of their keys. No
+  // page writes back what another wrote, so two pages adding lines at the
+  // same moment keep both (a Web Locks section around reading and writing
+  // the whole file back would store the line only once a promise settles,
+  // after the game's frame has given control back, and pages on plain http
+  // from another machine get no locks). What the storage refuses stays in
+  // `unsaved` and is tried again at each write; the page shows and offers
+  // it all the same.
 
   const storePrefix = 'grazerunner:';
+  const pieceKey = /^(.*)#\d{15}-[0-9a-z]{8}-\d{6}$/;  // the path of a piece
+  const pageId = Math.random().toString(36).slice(2, 10).padEnd(8, '0');
   let storage = null;
+  let lastPieceTime = 0, pieceCount = 0;
+  const unsaved = new Map();  // storage key → text not stored yet, oldest first
 
   function openStorage() {
     try {
@@ -93,40 +108,65 @@ const Graze = (() => {
     }
   }
 
-  function storageLost() {
-    storage = null;
-    say('storage', 'This browser does not let the page keep the score log (a private window, or storage ' +
-      'turned off or full): it lasts until the page is closed. Download it to keep it.');
+  function newPieceKey(path) {
+    lastPieceTime = Math.max(lastPieceTime, Date.now());  // the clock may step back
+    const count = String(pieceCount++ % 1e6).padStart(6, '0');
+    return `${storePrefix}${path}#${String(lastPieceTime).padStart(15, '0')}-${pageId}-${count}`;
+  }
+
+  // Stores what is not stored yet, oldest first, as far as the storage takes
+  // it; says on the page whether anything is left out.
+  function store() {
+    if (!storage) storage = openStorage();
+    try {
+      for (const [key, value] of unsaved) {
+        storage.setItem(key, value);
+        unsaved.delete(key);
+      }
+    } catch (error) {
+      // Left for the next write.
+    }
+    say('storage', storage && unsaved.size === 0 ? '' : 'This browser does not let the page keep the score log ' +
+      '(a private window, or storage turned off or full): it lasts until the page is closed, and the page tries ' +
+      'again with each game. Download it to keep it.');
+  }
+
+  // Every file kept, stored or not, as path → text.
+  function keptFiles() {
+    const entries = [...unsaved];
+    try {
+      for (let i = 0; storage && i < storage.length; i++) {
+        const key = storage.key(i);
+        if (key.startsWith(storePrefix) && !unsaved.has(key)) entries.push([key, storage.getItem(key)]);
+      }
+    } catch (error) {
+      // What could be read.
+    }
+    entries.sort(([a], [b]) => (a < b ? -1 : a > b ? 1 : 0));
+    const files = new Map();
+    for (const [key, value] of entries) {
+      const name = key.slice(storePrefix.length), piece = pieceKey.exec(name);
+      const path = piece ? piece[1] : name;
+      files.set(path, (files.get(path) || '') + value);
+    }
+    return files;
   }
 
   // The files kept in the storage, written back into the file system.
   function restoreFiles(FS) {
-    storage = openStorage();
-    if (!storage) return storageLost();
-    for (let i = 0; i < storage.length; i++) {
-      const key = storage.key(i);
-      if (!key.startsWith(storePrefix)) continue;
-      const path = key.slice(storePrefix.length);
+    store();
+    for (const [path, text] of keptFiles()) {
       const slash = path.lastIndexOf('/');
       if (slash > 0) FS.mkdirTree(path.slice(0, slash));
-      FS.writeFile(path, Uint8Array.from(storage.getItem(key), c => c.charCodeAt(0)));
+      FS.writeFile(path, Uint8Array.from(text, c => c.charCodeAt(0)));
     }
   }
 
   const logName = 'point.txt';
   let logUrl = null;
 
-  function logText() {
-    if (storage) return storage.getItem(storePrefix + logName) || '';
-    try {
-      return latin1(Module.FS.readFile(logName));
-    } catch (error) {
-      return '';
-    }
-  }
-
   function showLog() {
-    const text = logText();
+    const text = keptFiles().get(logName) || '';
     say('log', text || '(no game finished yet)');
     const link = $('download');
     if (!link) return;
@@ -137,19 +177,31 @@ const Graze = (() => {
   }
 
   // Keeps what the game wrote to a file this turn: the bytes appended from
-  // `from` on, added to what the storage holds (so that two pages playing at
-  // once lose nothing), or the whole file when `from` is -1.
+  // `from` on as a piece of their own, or the whole file when `from` is -1.
   function keep(path, from) {
-    if (storage) {
-      try {
-        const bytes = Module.FS.readFile(path);
-        const added = latin1(from >= 0 ? bytes.subarray(from) : bytes);
-        const before = from >= 0 ? storage.getItem(storePrefix + path) || '' : '';
-        storage.setItem(storePrefix + path, before + added);
-      } catch (error) {
-        storageLost();
-      }
+    let bytes;
+    try {
+      bytes = Module.FS.readFile(path);
+    } catch (error) {
+      return;  // nothing was written after all
     }
+    if (from >= 0) {
+      if (bytes.length > from) unsaved.set(newPieceKey(path), latin1(bytes.subarray(from)));
+    } else {
+      const whole = storePrefix + path;
+      for (const key of [...unsaved.keys()]) if (key.startsWith(`${whole}#`)) unsaved.delete(key);
+      try {
+        for (let i = storage ? storage.length - 1 : -1; i >= 0; i--) {
+          const key = storage.key(i), piece = pieceKey.exec(key);
+          if (piece && piece[1] === whole) storage.removeItem(key);
+        }
+      } catch (error) {
+        // The pieces left come after the whole file when it is read back.
+      }
+      unsaved.delete(whole);
+      unsaved.set(whole, latin1(bytes));
+    }
+    store();
     showLog();
   }
 
@@ -197,9 +249,12 @@ const Graze = (() => {
     if ($('screen')) $('screen').hidden = !shown;
   }
 
+  // The game stands still while inactive and quiets its own sound: the page
+  // says so, and leaves the output running. The game may feed it nothing
+  // meanwhile, which is no gap.
   function setActive(active) {
     document.body.classList.toggle('paused', !active);
-    audio.setActive(active);
+    if (!active) audio.hold();
   }
 
   function messageBox(text, title) {
@@ -211,17 +266,43 @@ const Graze = (() => {
   }
 
   // ---- Sound -----------------------------------------------------------------
+  //
+  // Each turn the engine's mixer makes what the output will need until
+  // `lead` seconds from now and sends it to the output (audio.js), which
+  // plays it in order. A turn that comes late (a slow device, a picture
+  // loading) lets the output run dry, a gap the player hears: the output
+  // counts its gaps, and the lead grows by the time it ran dry and a
+  // margin (at most `leadStep` a time), up to `maxLead`. After `cleanFor`
+  // seconds of play without a gap it shrinks by `leadShrink` each second,
+  // down to `minLead`.
+  //
+  // Browsers give a hidden tab no frames: nothing is fed, and the output is
+  // told to hold, so that the silence after what it has is no gap. A turn
+  // that comes more than `staleAfter` seconds after the last drops what
+  // the output still holds (it stood still meanwhile: that is out of date).
+
+  const leadMargin = 0.05, leadStep = 0.1, cleanFor = 20, leadShrink = 0.01, staleAfter = 1;
+  // Events that may count as the player's gesture, which browsers want before
+  // they start sound: some do not count (on some phones a touch only at its
+  // end), so each one tries until the output runs.
+  const gestures = ['keydown', 'mousedown', 'pointerdown', 'pointerup', 'touchstart', 'touchend', 'click'];
+  const startSound = () => audio.resume();
 
   const audio = {
     context: null,
     node: null,      // the output: an AudioWorkletNode, or a ScriptProcessorNode
     queue: null,     // the ScriptProcessorNode's frames
+    minLead: 0.1,    // the bounds of the lead
+    maxLead: 0.5,
     lead: 0.1,       // seconds mixed ahead of the output
+    extra: 0,        // more ahead for an output that takes whole buffers ahead of time
     until: 0,        // output time at which all that was sent has played
-    unlocked: false, // a key was pressed or the page clicked: sound may start
-    active: true,
+    hidden: false,   // the tab is hidden: no frames come
     lastTurn: null,
-    dryRuns: 0,
+    clean: 0,        // seconds of play fed since the output last ran dry
+    dryRuns: 0,      // the gaps in the output, and their frames, as it counts them
+    dryFrames: 0,
+    seenDryFrames: 0,
 
     // The output's rate, or 0 without Web Audio. The engine's data is at
     // 44100 samples a second; the browser converts for the device.
@@ -237,61 +318,94 @@ const Graze = (() => {
           return 0;
         }
       }
-      const context = this.context;
+      const context = this.context, rate = context.sampleRate;
+      const counted = counts => { this.dryRuns = counts.dryRuns; this.dryFrames = counts.dryFrames; };
       const made = context.audioWorklet
         ? context.audioWorklet.addModule('audio.js').then(() => {
-          const node = new AudioWorkletNode(context, 'graze-output', {numberOfInputs: 0, outputChannelCount: [2]});
-          node.port.onmessage = event => { this.dryRuns = event.data; };
+          const node = new AudioWorkletNode(context, 'graze-output', {numberOfInputs: 0, outputChannelCount: [2],
+            processorOptions: {limit: Math.ceil((this.maxLead + leadStep) * rate)}});
+          node.port.onmessage = event => counted(event.data);
           return node;
         })
         : Promise.resolve().then(() => {
-          const size = 2048, queue = new FrameQueue();
+          const size = 2048;
+          this.extra = 2 * size / rate;  // it takes whole buffers ahead of time
+          const queue = new FrameQueue(Math.ceil((this.maxLead + leadStep + this.extra) * rate));
           const node = context.createScriptProcessor(size, 0, 2);
           node.onaudioprocess = event => {
             queue.fill(event.outputBuffer.getChannelData(0), event.outputBuffer.getChannelData(1));
-            this.dryRuns = queue.dryRuns;
+            counted(queue);
           };
           this.queue = queue;
-          this.lead += 2 * size / context.sampleRate;  // it takes whole buffers ahead of time
           return node;
         });
       made.then(node => {
         if (this.context !== context) return;
         node.connect(context.destination);
         this.node = node;
-        this.update();
       }, error => console.warn(`No sound: ${error.message}`));
-      this.update();
-      return context.sampleRate;
+      // The page listens for gestures until the output runs, and again
+      // when the system takes it away (a call on a phone, say).
+      context.onstatechange = () => this.listen(this.context === context && context.state !== 'running' &&
+        context.state !== 'closed');
+      this.listen(context.state !== 'running');
+      this.hidden = document.hidden;
+      return rate;
     },
 
     close() {
+      this.listen(false);
       if (this.context) this.context.close().catch(() => {});
       this.context = this.node = this.queue = null;
     },
 
+    listen(on) {
+      for (const type of gestures) {
+        if (on) window.addEventListener(type, startSound, true);
+        else window.removeEventListener(type, startSound, true);
+      }
+    },
+
+    // A refusal leaves the game silent, never stopped; the next gesture
+    // tries again.
+    resume() {
+      if (!this.context || this.context.state === 'running' || this.context.state === 'closed') return;
+      this.context.resume().catch(error => console.warn(`Sound: ${error.message}`));
+    },
+
     playing() {
-      return this.node !== null && this.context.state === 'running' && this.active;
+      return this.node !== null && this.context.state === 'running';
     },
 
-    // The output runs while the page is active once sound may start. A
-    // refusal leaves the game silent, never stopped.
-    update() {
-      if (!this.context) return;
-      const quiet = error => console.warn(`Sound: ${error.message}`);
-      if (this.unlocked && this.active) this.context.resume().catch(quiet);
-      else if (this.context.state === 'running') this.context.suspend().catch(quiet);
+    // Tells the output that what it holds may be the last for a while: the
+    // silence after it is no gap.
+    hold() {
+      if (this.queue) this.queue.hold();
+      else if (this.node) this.node.port.postMessage('hold');
     },
 
-    unlock() {
-      if (this.unlocked) return;
-      this.unlocked = true;
-      this.update();
+    // Tells the output that what it holds is out of date.
+    drop() {
+      if (this.queue) this.queue.drop();
+      else if (this.node) this.node.port.postMessage('drop');
     },
 
-    setActive(active) {
-      this.active = active;
-      this.update();
+    setHidden(hidden) {
+      this.hidden = hidden;
+      if (hidden) this.hold();
+    },
+
+    // The lead after a turn `seconds` long: longer by the time the output
+    // ran dry since the last turn, or shorter after long enough without.
+    adapt(seconds) {
+      const dry = (this.dryFrames - this.seenDryFrames) / this.context.sampleRate;
+      this.seenDryFrames = this.dryFrames;
+      if (dry > 0) {
+        this.lead = Math.min(this.maxLead, this.lead + Math.min(leadStep, dry + leadMargin));
+        this.clean = 0;
+      } else if ((this.clean += seconds) > cleanFor) {
+        this.lead = Math.max(this.minLead, this.lead - leadShrink * seconds);
+      }
     },
 
     // Frames the game should mix now (see FeedAudio in sys_web.cpp).
@@ -300,13 +414,19 @@ const Graze = (() => {
       const now = performance.now(), rate = this.context.sampleRate;
       const since = this.lastTurn === null ? 0 : (now - this.lastTurn) / 1000;
       this.lastTurn = now;
-      if (this.playing()) {
-        const time = this.context.currentTime;
-        this.until = Math.max(this.until, time);
-        return Math.max(0, Math.ceil((time + this.lead - this.until) * rate));
+      if (this.hidden) return 0;
+      // Until the output runs (before the first gesture), what the time since
+      // the last turn would have played is mixed and dropped: the game's
+      // sounds go on, silently.
+      if (!this.playing()) return Math.ceil(Math.min(since, 0.25) * rate);
+      if (since > staleAfter) {
+        this.drop();
+        this.until = 0;
       }
-      if (this.unlocked) return 0;  // paused with the game
-      return Math.ceil(Math.min(since, 0.25) * rate);  // silent until the first press
+      this.adapt(Math.min(since, 0.1));
+      const time = this.context.currentTime;
+      this.until = Math.max(this.until, time);
+      return Math.max(0, Math.ceil((time + this.lead + this.extra - this.until) * rate));
     },
 
     send(block) {
@@ -328,7 +448,7 @@ const Graze = (() => {
     },
   };
 
-  ['keydown', 'pointerdown', 'touchstart'].forEach(type => window.addEventListener(type, () => audio.unlock(), true));
+  document.addEventListener('visibilitychange', () => audio.setHidden(document.hidden));
 
   // ---- Start ------------------------------------------------------------------
 
