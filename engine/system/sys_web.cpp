@@ -85,7 +85,7 @@ int Visible = 0;
 int Active = 0;
 
 // The game is active while the page is shown and has the focus. A change
-// is a WM_ACTIVATEAPP message; the page pauses its sound meanwhile.
+// is a WM_ACTIVATEAPP message (the engine then silences its own sound).
 void UpdateActivation() {
     const int active = Focused && Visible;
     if (active == Active) return;
@@ -274,7 +274,7 @@ void Present(const ktDraw::Picture* picture) {
 // ---- Audio --------------------------------------------------------------------
 
 // The page asks for the frames it wants each turn: enough to stay a little
-// ahead of its output, or, before the first key press or click lets the
+// ahead of its output, or, before the first gesture of the player's lets the
 // page start sound, the frames that the time since the last turn would have
 // played, mixed and dropped, so that sounds go on silently.
 constexpr int MixBlockFrames = 4096;

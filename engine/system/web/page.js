@@ -212,19 +212,17 @@ const Graze = (() => {
   let screen = null, context = null, image = null;
   let firstFrame = null;
 
-  // The largest whole factor of device pixels that fits the window, centred.
-  function fit() {
+  // Puts the canvas where the game says, in device pixels (the largest whole
+  // factor that fits the window, centred: the engine's rule, asked anew by
+  // the game every turn; see PlaceCanvas in sys_web.cpp).
+  function place(x, y, width, height) {
     if (!screen) return;
     const ratio = window.devicePixelRatio || 1;
-    const k = Math.max(1, Math.floor(Math.min(innerWidth * ratio / screen.width, innerHeight * ratio / screen.height)));
-    const width = screen.width * k / ratio, height = screen.height * k / ratio;
     Object.assign(screen.style, {
-      width: `${width}px`, height: `${height}px`,
-      left: `${Math.max(0, Math.floor((innerWidth - width) / 2 * ratio) / ratio)}px`,
-      top: `${Math.max(0, Math.floor((innerHeight - height) / 2 * ratio) / ratio)}px`,
+      width: `${width / ratio}px`, height: `${height / ratio}px`, left: `${x / ratio}px`, top: `${y / ratio}px`,
     });
-    document.body.style.setProperty('--margin', `${(innerWidth - width) / 2}px`);
-    document.body.classList.toggle('narrow', (innerWidth - width) / 2 < 200);
+    document.body.style.setProperty('--margin', `${x / ratio}px`);
+    document.body.classList.toggle('narrow', x / ratio < 200);
   }
 
   function openDisplay(width, height) {
@@ -234,8 +232,6 @@ const Graze = (() => {
     screen.width = width;
     screen.height = height;
     image = context.createImageData(width, height);
-    fit();
-    window.addEventListener('resize', fit);
     return true;
   }
 
@@ -408,8 +404,10 @@ const Graze = (() => {
       }
     },
 
-    // Frames the game should mix now (see FeedAudio in sys_web.cpp).
-    framesDue() {
+    // Frames the game should mix now (see FeedAudio in sys_web.cpp), with
+    // `ahead` seconds more than the lead (the beep before a box that stops
+    // the page).
+    framesDue(ahead = 0) {
       if (!this.context) return 0;
       const now = performance.now(), rate = this.context.sampleRate;
       const since = this.lastTurn === null ? 0 : (now - this.lastTurn) / 1000;
@@ -426,7 +424,7 @@ const Graze = (() => {
       this.adapt(Math.min(since, 0.1));
       const time = this.context.currentTime;
       this.until = Math.max(this.until, time);
-      return Math.max(0, Math.ceil((time + this.lead + this.extra - this.until) * rate));
+      return Math.max(0, Math.ceil((time + this.lead + this.extra + ahead - this.until) * rate));
     },
 
     send(block) {
@@ -434,17 +432,6 @@ const Graze = (() => {
       this.until += block.length / 2 / this.context.sampleRate;
       if (this.queue) this.queue.push(block);
       else this.node.port.postMessage(block, [block.buffer]);
-    },
-
-    beep() {
-      if (!this.playing()) return;
-      const context = this.context, tone = context.createOscillator(), level = context.createGain();
-      tone.type = 'square';
-      tone.frequency.value = 880;
-      level.gain.value = 0.15;
-      tone.connect(level).connect(context.destination);
-      tone.start();
-      tone.stop(context.currentTime + 0.125);
     },
   };
 
@@ -493,7 +480,7 @@ const Graze = (() => {
   }
 
   return {
-    start, openDisplay, present, showScreen, setActive, messageBox, keep, ended, audio,
+    start, openDisplay, place, present, showScreen, setActive, messageBox, keep, ended, audio,
     firstFrame: () => firstFrame,
   };
 })();
