@@ -207,8 +207,8 @@ def pictures():
         write("fuzz_picture", "same-" + name, data)
 
     # Run-length codes past the picture: a run past the right edge, a jump
-    # past the top row, runs above it, then the end mark.
-    codes = bytes([9, 1, 0, 0, 0, 3, 2, 3, 4, 0, 0, 2, 1, 5, 4, 7, 0, 1])
+    # past the top row, a run and a literal run above it, then the end mark.
+    codes = bytes([9, 1, 0, 0, 0, 3, 2, 3, 4, 0, 0, 2, 1, 5, 4, 7, 0, 3, 1, 2, 3, 0, 0, 1])
     write("fuzz_picture", "rle8-past-edges.bmp", bmp(40, 4, 2, 8, 1, table(8, entries=8), codes))
     codes = bytes([6, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 1])
     write("fuzz_picture", "rle4-long-literal.bmp", bmp(40, 3, 1, 4, 2, table(4), codes))
@@ -241,6 +241,11 @@ def pictures():
     write("fuzz_picture", "broken-wide-core.bmp", bmp(12, 4097, 1, 24, 0, b"", b""))
     write("fuzz_picture", "broken-zero-height.bmp", bmp(40, W, 0, 24, 0, b"", b""))
     write("fuzz_picture", "broken-core-16.bmp", bmp(12, W, H, 16, 0, b"", packed16(False)))
+    write("fuzz_picture", "broken-core-32.bmp", bmp(12, W, H, 32, 0, b"", packed(32)))
+    write("fuzz_picture", "broken-rle4-top-down.bmp", bmp(40, W, -H, 4, 2, table(4), rle4(rows_bottom_up(W, H))))
+    write("fuzz_picture", "broken-rle-no-colour-table.bmp", bmp(40, W, H, 8, 1, b"", rle8(rows_bottom_up(W, H))))
+    write("fuzz_picture", "broken-fields-equal-masks.bmp", bmp(40, W, H, 16, 3, u32(0xF800) * 3, packed16(True)))
+    write("fuzz_picture", "broken-empty.bmp", b"")
     write("fuzz_picture", "broken-short.bmp", b"BM" + u32(17) + u32(0))
     write("fuzz_picture", "broken-not-bm.bmp", b"MB" + bmp(40, W, H, 24, 0, b"", packed(24))[2:])
     write("fuzz_picture", "broken-b-only.bmp", b"BX" + bmp(40, W, H, 24, 0, b"", packed(24))[2:])
@@ -338,7 +343,11 @@ def waves():
         "broken-too-long-converted.wav": riff([chunk(b"fmt ", fmt(1, 1, 1, 8)), chunk(b"data", b"\x80" * 400)]),
         "broken-not-wave.wav": riff([chunk(b"fmt ", fmt(1, 1, 44100, 16)), chunk(b"data", b"\0\0")], form=b"AVI "),
         "broken-fmt-cut.wav": riff([chunk(b"fmt ", fmt(1, 1, 44100, 16), length=16)])[:30],
-        "broken-extra-cut.wav": riff([chunk(b"fmt ", fmt(3, 1, 44100, 32, extra=b""), length=18)])[:34],
+        "broken-extra-cut.wav": riff([chunk(b"fmt ", fmt(3, 1, 44100, 32, extra=b""), length=18)])[:37],
+        "broken-extra-bytes-cut.wav": riff([chunk(b"fmt ", fmt(3, 1, 44100, 32, extra=b"0123456789"))])[:42],
+        "extra-count-short-of-chunk.wav": riff([chunk(b"fmt ", fmt(3, 1, 44100, 32, extra=b"") + b"ab"),
+                                                chunk(b"data", floats(fl))]),
+        "broken-no-fmt.wav": riff([chunk(b"data", pcm(16, ramp16))]),
         "broken-chunk-header-cut.wav": riff([chunk(b"fmt ", fmt(1, 1, 44100, 16))]) + b"dat",
         "broken-short.wav": b"RIFF" + u32(4) + b"WAV",
     }
@@ -443,7 +452,7 @@ def stage_texts():
     ok = "boss-hp 1000\n"
     texts = {
         # Every line form that compiles, names in any case, comments, tabs.
-        "forms.txt": "# all forms\r\nboss-hp 127500\t# the most\nSHOT Depth.Aim-Slow NONE 0.5\n"
+        "forms.txt": "# all forms\r\nboss-hp 127500\t# the most\n\v\fshot Depth.Aim-Slow NONE 0.5\n"
                      "shot 255 +7 12.75\nshot 3 4 .05\nshot 5 6 -0\nshot 7 8 1.\n"
                      "move boss.stop 0.10\nrepeat 2 {\n move 49 1\n}\nshot-tail 1 2\nmove-tail 0\n",
         "hp-zero.txt": "boss-hp 0\nmove-tail 255\n",
@@ -480,10 +489,23 @@ def stage_texts():
         "broken-keyword.txt": ok + "fire 1 1 1\n",
         "broken-delay-word.txt": ok + "shot 1 1 abc\n",
         "broken-delay-dot.txt": ok + "shot 1 1 .\n",
+        "broken-delay-letter.txt": ok + "shot 1 1 0.5x\n",
         "broken-delay-negative.txt": ok + "shot 1 1 -0.5\n",
         "broken-delay-digits.txt": ok + "shot 1 1 0.125\n",
         "broken-delay-long.txt": ok + "move 1 12.80\n",
         "broken-delay-huge.txt": ok + "move 1 99999999999\n",
+        "broken-sign-only.txt": ok + "shot + none 1\n",
+        "broken-code-huge.txt": ok + "move 99999999999 1\n",
+        "broken-tail-negative.txt": ok + "shot-tail -1\n",
+        "broken-shot-stream-long.txt": ok + "repeat 100000 {\nshot 1 1 0\n}\nshot 1 1 0\n",
+        "broken-move-repeat-long.txt": ok + "repeat 2 {\nrepeat 50001 {\nmove 1 0\n}\n}\n",
+        "broken-second-code.txt": ok + "shot 1 bogus 1\n",
+        "broken-hp-alone.txt": "boss-hp\n",
+        "broken-repeat-fields.txt": ok + "repeat 2\n",
+        "broken-repeat-huge.txt": ok + "repeat 100001 {\n}\n",
+        "broken-tail-fields.txt": ok + "move-tail 1 2\n",
+        "broken-move-tail-in-repeat.txt": ok + "repeat 2 {\nmove-tail 1\n}\n",
+        "broken-shot-tail-twice.txt": ok + "shot-tail 1\nshot-tail 2\n",
     }
     for name, text in texts.items():
         write("fuzz_stagec", name, text.encode("latin-1"))
