@@ -210,6 +210,8 @@ def pictures():
     # past the top row, a run and a literal run above it, then the end mark.
     codes = bytes([9, 1, 0, 0, 0, 3, 2, 3, 4, 0, 0, 2, 1, 5, 4, 7, 0, 3, 1, 2, 3, 0, 0, 1])
     write("fuzz_picture", "rle8-past-edges.bmp", bmp(40, 4, 2, 8, 1, table(8, entries=8), codes))
+    # The smallest run-length picture: one pixel, one colour.
+    write("fuzz_picture", "rle8-1x1.bmp", bmp(40, 1, 1, 8, 1, table(8, entries=1), bytes([1, 0, 0, 1])))
     codes = bytes([6, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 1])
     write("fuzz_picture", "rle4-long-literal.bmp", bmp(40, 3, 1, 4, 2, table(4), codes))
 
