@@ -96,10 +96,41 @@ TEST_F(DrawTest, EveryBitmapKindLoadsWithItsPixels) {
     EXPECT_TRUE(State.boxes.empty());
 }
 
+// Every header size a bitmap has (the core header, the info header, and
+// the longer ones with masks, colour space and profile), with colour tables
+// of three or four bytes an entry, short or full, bit fields, run-length
+// codes with jumps and literal runs: the same 5 × 3 picture, pixel (x, y) of
+// colour (x + 2y) % 8 (red bit 1, green bit 2, blue bit 4), as
+// tests/fuzz/make_seeds.py writes the gen-same-*.bmp seeds.
+TEST_F(DrawTest, EveryHeaderSizeDepthAndCompressionGivesTheSamePicture) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Corpus)) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind("gen-same-", 0) != 0) continue;
+        const std::string name = "same" + std::to_string(files++) + ".bmp";  // names are short
+        std::filesystem::copy_file(entry.path(), Data(name));
+        const int object = ktDraw::LoadObject(("./data/" + name).c_str());
+        const ktDraw::Picture* p = ktDraw::ImageObjects[object].surface;
+        if (!object || p->width != 5 || p->height != 3) {
+            ADD_FAILURE() << file << " is refused or of another size";
+            continue;
+        }
+        for (int y = 0; y < 3; y++)
+            for (int x = 0; x < 5; x++) {
+                const int k = (x + 2 * y) % 8;
+                const Rgb expected{uint8_t(k & 1 ? 255 : 0), uint8_t(k & 2 ? 255 : 0), uint8_t(k & 4 ? 255 : 0)};
+                EXPECT_EQ(p->pixels[y * p->pitch + x], Raw(expected)) << file << " " << x << "," << y;
+            }
+    }
+    EXPECT_EQ(files, 26);
+}
+
 // Sides up to 4096 pixels load; a header that claims more is refused before
 // anything is decoded (the picture fuzzer's first find: a 54-byte file whose
 // header claimed 30000 × 30000 made the loader ask for 2.7 GB). So are a
-// missing file, a truncated one and run-length codes without their end.
+// missing file, a truncated one and run-length codes without their end; a
+// header size that no bitmap has (a run-length picture whose header claimed
+// 0 bytes once made the loader write past the end of its buffer).
 TEST_F(DrawTest, MissingDamagedAndOversizedBitmapsGiveTheBoxAndZero) {
     const Rgb grey{90, 90, 90};
     WriteBmp(Data("wide.bmp"), 4096, 1, [&](int, int) { return grey; });
@@ -126,7 +157,9 @@ TEST_F(DrawTest, MissingDamagedAndOversizedBitmapsGiveTheBoxAndZero) {
     std::filesystem::resize_file(Data("cut.bmp"), 60);
     std::filesystem::copy_file(Corpus + "rle4.bmp", Data("rle.bmp"));
     std::filesystem::resize_file(Data("rle.bmp"), std::filesystem::file_size(Data("rle.bmp")) - 2);
-    const char* refused[] = {"wider", "taller", "huge", "upside", "core", "cut", "rle", "tlop"};
+    std::filesystem::copy_file(Corpus + "gen-broken-header-size-0-rle8.bmp", Data("size0.bmp"));
+    std::filesystem::copy_file(Corpus + "gen-broken-header-size-64.bmp", Data("size64.bmp"));
+    const char* refused[] = {"wider", "taller", "huge", "upside", "core", "cut", "rle", "size0", "size64", "tlop"};
     for (const char* name : refused) EXPECT_EQ(ktDraw::LoadObject(("./data/" + std::string(name) + ".bmp").c_str()), 0) << name;
     EXPECT_EQ(State.boxes, std::vector<std::string>(std::size(refused), Unreadable));
     EXPECT_EQ(State.beeps, int(std::size(refused)));

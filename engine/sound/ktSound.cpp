@@ -58,28 +58,75 @@ void DropBuffers(SoundObject& slot) {
 // from its file is never found here either.
 int FindWaveResource(const char* /*name*/, WaveData* /*out*/) { return 0; }
 
+// How the samples of a wave that can be played are stored: PCM of 8, 16,
+// 24 or 32 bits or IEEE float of 32 bits, one to two channels, interleaved.
+// `bytes` is the size of one sample, `frameBytes` of one frame.
+constexpr uint16_t PcmTag = 1, FloatTag = 3, ExtensibleTag = 0xFFFE;
+struct SampleLayout {
+    uint16_t coding;  // PcmTag or FloatTag
+    uint32_t bytes;
+    uint64_t frameBytes;
+};
+
+// The tail that every sub-format of the extensible format shares after its
+// first two bytes (which give the plain format's tag):
+// xxxx0000-0000-0010-8000-00AA00389B71.
+constexpr uint8_t SubFormatTail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+
+// The layout of a wave's samples; false when the device cannot be fed them.
+// An extensible format's extra bytes are the valid bits (2 bytes), the
+// channel mask (4), then the sub-format (16); the samples sit in the high
+// bits of their container, so the valid bits change nothing here.
+bool LayoutOf(const WaveData& wave, SampleLayout* layout) {
+    uint16_t coding = wave.formatTag;
+    if (coding == ExtensibleTag) {
+        if (wave.extra.size() < 22 || std::memcmp(wave.extra.data() + 8, SubFormatTail, 14) != 0) return false;
+        coding = uint16_t(wave.extra[6] | wave.extra[7] << 8);
+    }
+    const uint32_t bits = wave.bitsPerSample;
+    if (coding == PcmTag) {
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    } else if (coding != FloatTag || bits != 32) {
+        return false;
+    }
+    if (wave.channels < 1 || wave.channels > 2) return false;
+    *layout = SampleLayout{coding, bits / 8, uint64_t(wave.channels) * (bits / 8)};
+    return wave.blockAlign == layout->frameBytes;
+}
+
 // One sample of the wave as signed 16-bit: 8-bit samples are unsigned around
-// 128, 16-bit samples signed little-endian.
-int SampleAt(const WaveData& wave, uint64_t frame, int channel) {
-    const uint64_t frameBytes = uint64_t(wave.channels) * (wave.bitsPerSample / 8);
-    const uint8_t* p = wave.data.data() + frame * frameBytes;
-    if (wave.bitsPerSample == 8) return (int(p[channel]) - 128) * 256;
-    return int16_t(uint16_t(p[channel * 2] | (p[channel * 2 + 1] << 8)));
+// 128, the others signed little-endian, of which the top 16 bits are kept;
+// float samples are clamped to -1 .. 1 and scaled, NaN taken as 0.
+int SampleAt(const WaveData& wave, const SampleLayout& layout, uint64_t frame, int channel) {
+    const uint8_t* p = wave.data.data() + frame * layout.frameBytes + uint64_t(channel) * layout.bytes;
+    if (layout.coding == FloatTag) {
+        const uint32_t bits = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (value != value) return 0;  // NaN
+        if (value > 1.0f) value = 1.0f;
+        if (value < -1.0f) value = -1.0f;
+        const float scaled = value * 32768.0f;
+        const int sample = int(scaled < 0.0f ? scaled - 0.5f : scaled + 0.5f);
+        return sample > 32767 ? 32767 : sample;
+    }
+    if (layout.bytes == 1) return (int(p[0]) - 128) * 256;
+    const uint8_t* top = p + layout.bytes - 2;
+    return int16_t(uint16_t(top[0] | (top[1] << 8)));
 }
 
 // Converts the wave once into the device's format: signed 16-bit stereo
 // frames at `rate`, resampled by linear interpolation between neighbouring
-// frames, a mono sound on both sides. 0 when the wave's format cannot be
-// played (which is where a sound buffer could not be made for it).
+// frames, a mono sound on both sides. A last frame that the data holds only
+// in part is left out. 0 when the wave's format cannot be played (which is
+// where a sound buffer could not be made for it).
 int ConvertToDevice(const WaveData& wave, int rate, std::vector<int16_t>* out) {
-    if (wave.formatTag != 1) return 0;
-    if (wave.bitsPerSample != 8 && wave.bitsPerSample != 16) return 0;
-    if (wave.channels < 1 || wave.channels > 2) return 0;
+    SampleLayout layout;
+    if (!LayoutOf(wave, &layout)) return 0;
     if (wave.samplesPerSec == 0 || rate <= 0) return 0;
-    const uint64_t frameBytes = uint64_t(wave.channels) * (wave.bitsPerSample / 8);
-    if (wave.blockAlign != frameBytes) return 0;
     const uint64_t bytes = wave.data.size();
-    if (bytes == 0 || bytes % frameBytes != 0 || bytes > MaxBufferBytes) return 0;
+    const uint64_t frameBytes = layout.frameBytes;
+    if (bytes < frameBytes || bytes > MaxBufferBytes) return 0;
 
     const uint64_t frames = bytes / frameBytes;
     const uint64_t from = wave.samplesPerSec;
@@ -95,7 +142,7 @@ int ConvertToDevice(const WaveData& wave, int rate, std::vector<int16_t>* out) {
         // long music files are, so start-up stays quick).
         for (uint64_t i = 0; i < frames; i++)
             for (int side = 0; side < 2; side++)
-                samples[i * 2 + side] = int16_t(SampleAt(wave, i, wave.channels == 2 ? side : 0));
+                samples[i * 2 + side] = int16_t(SampleAt(wave, layout, i, wave.channels == 2 ? side : 0));
         return 1;
     }
     // Output frame i lies at i × from / to source frames: `frame` whole
@@ -106,8 +153,8 @@ int ConvertToDevice(const WaveData& wave, int rate, std::vector<int16_t>* out) {
         const uint64_t next = frame + 1 < frames ? frame + 1 : frame;
         for (int side = 0; side < 2; side++) {
             const int channel = wave.channels == 2 ? side : 0;
-            const int64_t a = SampleAt(wave, frame, channel);
-            const int64_t b = SampleAt(wave, next, channel);
+            const int64_t a = SampleAt(wave, layout, frame, channel);
+            const int64_t b = SampleAt(wave, layout, next, channel);
             samples[i * 2 + side] = int16_t(a + (b - a) * fraction / int64_t(to));
         }
         fraction += int64_t(from);

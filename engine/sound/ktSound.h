@@ -54,7 +54,7 @@ struct WaveData {
     uint32_t avgBytesPerSec;
     uint16_t blockAlign;
     uint16_t bitsPerSample;
-    std::vector<uint8_t> extra;  // the extra format bytes, if any
+    std::vector<uint8_t> extra;  // the extra format bytes behind their count, as far as "fmt " holds them
     std::vector<uint8_t> data;   // the "data" chunk
 };
 

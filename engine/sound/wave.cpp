@@ -88,12 +88,13 @@ int ReadWaveFrom(const WaveSource& source, WaveData* out) {
     wave.blockAlign = Get16(record + 12);
     wave.bitsPerSample = Get16(record + 14);
 
-    // Any format but PCM carries a count of extra format bytes, then the
-    // bytes themselves, read straight on behind the record.
-    if (wave.formatTag != 1) {
+    // Any format but PCM may carry a count of extra format bytes behind the
+    // record, then the bytes themselves: as many as the count says and the
+    // chunk holds (a float format's chunk often ends with the record).
+    if (wave.formatTag != 1 && fmt.length >= 18) {
         uint8_t count[2];
         if (!ReadAt(source, fmt.start + 16, count, 2)) return 0;
-        uint16_t extraCount = Get16(count);
+        const uint32_t extraCount = Get16(count) < fmt.length - 18 ? Get16(count) : fmt.length - 18;
         wave.extra.resize(extraCount);
         if (!ReadAt(source, fmt.start + 18, wave.extra.data(), extraCount)) return 0;
     }
