@@ -27,9 +27,7 @@ constexpr const char* WaveNotFound = "WAVEリソースが見つかりません";
 constexpr const char* NoSoundBuffer = "サウンドバッファが生成できません";
 constexpr const char* NameTooLong = "ファイル名またはリソース名が長すぎます";
 
-// The most sample bytes one sound may hold, both as read from the file and
-// once converted to the device's format.
-constexpr uint64_t MaxBufferBytes = 64ull * 1024 * 1024;
+constexpr uint64_t MaxBufferBytes = MaxWaveBytes;
 
 // Room for the program folder (up to 4095 characters) and a file name.
 constexpr size_t PathSize = 4096 + 256;

@@ -58,6 +58,11 @@ struct WaveData {
     std::vector<uint8_t> data;   // the "data" chunk
 };
 
+// The most sample bytes one sound may hold, both as read from the file and
+// once converted to the device's format. A file's data past this is not read
+// (what is read then tells that it is too long).
+constexpr uint64_t MaxWaveBytes = 64ull * 1024 * 1024;
+
 // Reads a RIFF wave file: 1 and the data, or 0 (unreadable, not a wave,
 // "fmt " shorter than 16 bytes, or cut short).
 int ReadWave(const char* path, WaveData* out);

@@ -104,8 +104,10 @@ int ReadWaveFrom(const WaveSource& source, WaveData* out) {
     Chunk data;
     if (!FindChunk(source, behindForm, riffEnd, "data", &data)) return 0;
     if (data.start > source.size || data.length > source.size - data.start) return 0;
-    wave.data.resize(data.length);
-    if (!ReadAt(source, data.start, wave.data.data(), data.length)) return 0;
+    // A sound too long to hold is read no further than shows it.
+    const uint64_t keep = data.length > MaxWaveBytes ? MaxWaveBytes + 1 : data.length;
+    wave.data.resize(size_t(keep));
+    if (!ReadAt(source, data.start, wave.data.data(), keep)) return 0;
 
     *out = std::move(wave);
     return 1;
