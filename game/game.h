@@ -25,6 +25,9 @@ void AddScore(uint64_t points);
 // under the working folder's data/ when it holds stageno.txt, else under the
 // program folder's data/; null when the path would not fit.
 const char* StageDataPath(const char* name);
+// Takes every stage file from `folder` (ending in its separator) from now
+// on, as a replay being played does; null or "" goes back to the rule above.
+void SetStageFolder(const char* folder);
 
 // ---- menus.cpp: title, mode select and character select ----------------------
 void TitleFrame();
@@ -93,6 +96,16 @@ void UpdateBomb();
 
 // ---- results.cpp: the results scene and the score log -----------------------------------
 void ResultsFrame();
+
+// ---- player_files.cpp: the score log's and the replays' folder ----------------------------
+// Opens `name` (relative: "point.txt", "replays/x.grr"; a folder in front is
+// made when missing) in the working folder, else in the player's own data
+// folder (*inPlayersFolder then true). `where` gets the path opened, or the
+// one tried last ("" when the player has no data folder). With `fresh` the
+// file opened is a new one: a name taken gets "-2", "-3" ... before its
+// extension. Null when it can be opened nowhere.
+std::FILE* OpenPlayerFile(const char* name, const char* mode, bool fresh, char (&where)[PathBufferSize],
+                          bool* inPlayersFolder);
 
 // ---- scene_table.cpp: what the engine's entry point needs of the game ---------------------
 extern const ktSystem::GameEntry GameEntryPoints;

@@ -67,12 +67,26 @@ int32_t ReadLastStage() {
     return ParseDecimal(number);
 }
 
+// The folder a replay's stage files were written to while it plays; empty
+// otherwise.
+char StageFolderOverride[PathBufferSize] = {};
+
 }  // namespace
+
+void SetStageFolder(const char* folder) {
+    const int length = std::snprintf(StageFolderOverride, sizeof StageFolderOverride, "%s", folder ? folder : "");
+    if (length < 0 || length >= PathBufferSize) StageFolderOverride[0] = 0;
+}
 
 // A working folder's own stage set (a modder's) is played; a game started
 // from anywhere else plays the stages beside the program. All stage files
-// come from one folder, chosen again at every open; a change is told.
+// come from one folder, chosen again at every open; a change is told. A
+// replay being played brings its own.
 const char* StageDataPath(const char* name) {
+    if (StageFolderOverride[0]) {
+        const int length = std::snprintf(PathBuffer, sizeof PathBuffer, "%s%s", StageFolderOverride, name);
+        return length < 0 || length >= PathBufferSize ? nullptr : PathBuffer;
+    }
     const int32_t source = WorkingFolderHasStageData() ? FromWorkingFolder : FromProgramFolder;
     const char* folder = source == FromWorkingFolder ? "./" : ktSystem::GetProgramFolder();
     if (!folder) return nullptr;  // the program's folder cannot be named: no stage data from there

@@ -3,23 +3,29 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "game.h"
 #include "ktSystem.h"
 
-#define VALUE(type, name) {#name, ValueType::type, &name, sizeof name}
-#define ENGINE_VALUE(type, name) {#name, ValueType::type, &ktSystem::name, sizeof ktSystem::name}
+// VALUE and ENGINE_VALUE: part of the play state, which a replay's
+// checkpoints hash; ASIDE: a value that is not (it says where the machine
+// keeps things, or belongs to the menus alone).
+#define VALUE(type, name) {#name, ValueType::type, &name, sizeof name, true}
+#define ASIDE(type, name) {#name, ValueType::type, &name, sizeof name, false}
+#define ENGINE_VALUE(type, name) {#name, ValueType::type, &ktSystem::name, sizeof ktSystem::name, true}
+#define ENGINE_ASIDE(type, name) {#name, ValueType::type, &ktSystem::name, sizeof ktSystem::name, false}
 #define FIELD(entry, type, name) {#name, ValueType::type, offsetof(entry, name)}
 
 const GameValue GameValues[] = {
     // The engine's values that the game reads and writes.
     ENGINE_VALUE(I32, SceneId),
     ENGINE_VALUE(F32, FrameSeconds),
-    ENGINE_VALUE(I32, AppActive),
-    ENGINE_VALUE(I32, ShutdownState),
-    ENGINE_VALUE(U32, LastFrameTick),
-    ENGINE_VALUE(I32, ClientLeft),
-    ENGINE_VALUE(I32, ClientTop),
+    ENGINE_ASIDE(I32, AppActive),
+    ENGINE_ASIDE(I32, ShutdownState),
+    ENGINE_ASIDE(U32, LastFrameTick),
+    ENGINE_ASIDE(I32, ClientLeft),
+    ENGINE_ASIDE(I32, ClientTop),
     // Game state and resource set.
     VALUE(I32, GameMode),
     VALUE(I32, Character),
@@ -32,27 +38,27 @@ const GameValue GameValues[] = {
     VALUE(F32, ComboTimer),
     VALUE(I32, ComboRunning),
     VALUE(I32, MaxCombo),
-    VALUE(Text, PathBuffer),
+    ASIDE(Text, PathBuffer),
     VALUE(U32, GameRandom),
-    VALUE(I32, MenuBackImage),
-    VALUE(I32, StageImage),
-    VALUE(I32, ChipsImage2),
-    VALUE(I32, DigitsImage),
-    VALUE(I32, MenuBarImage),
-    VALUE(I32, ShotSound),
-    VALUE(I32, HitSound),
-    VALUE(I32, BombSound),
-    VALUE(I32, FlatShotSound),
-    VALUE(I32, MenuLoopSound),
-    VALUE(I32, DepthShotSound),
-    VALUE(I32, ComboEndSound),
-    VALUE(I32, StageMusic),
-    VALUE(I32, LaserSound),
+    ASIDE(I32, MenuBackImage),
+    ASIDE(I32, StageImage),
+    ASIDE(I32, ChipsImage2),
+    ASIDE(I32, DigitsImage),
+    ASIDE(I32, MenuBarImage),
+    ASIDE(I32, ShotSound),
+    ASIDE(I32, HitSound),
+    ASIDE(I32, BombSound),
+    ASIDE(I32, FlatShotSound),
+    ASIDE(I32, MenuLoopSound),
+    ASIDE(I32, DepthShotSound),
+    ASIDE(I32, ComboEndSound),
+    ASIDE(I32, StageMusic),
+    ASIDE(I32, LaserSound),
     // Menu scenes.
-    VALUE(I32, MenuRow),
-    VALUE(I32, MenuStripPhase),
-    VALUE(I32, MenuKeyLatch),
-    VALUE(I32, ConfirmLatch),
+    ASIDE(I32, MenuRow),
+    ASIDE(I32, MenuStripPhase),
+    ASIDE(I32, MenuKeyLatch),
+    ASIDE(I32, ConfirmLatch),
     VALUE(I32, StickX),
     VALUE(I32, StickY),
     // Stage and scripts.
@@ -60,10 +66,10 @@ const GameValue GameValues[] = {
     VALUE(F32, StageTime),
     VALUE(F32, Script1Delay),
     VALUE(F32, Script2Delay),
-    VALUE(File, Script1File),
-    VALUE(File, Script2File),
-    VALUE(File, BossHpFile),
-    VALUE(I32, StageDataSource),
+    ASIDE(File, Script1File),
+    ASIDE(File, Script2File),
+    ASIDE(File, BossHpFile),
+    ASIDE(I32, StageDataSource),
     // Play scene.
     VALUE(F32, GameDelta),
     VALUE(F32, SideScroll),
@@ -161,4 +167,52 @@ void ZeroGameState() {
     for (const GameTableInfo& table : GameTables)
         std::memset(table.base, 0, size_t(table.count) * table.stride);
     GameRandom = 1;
+}
+
+namespace {
+
+struct Fnv {
+    uint32_t hash = 2166136261u;
+    void Add(const void* bytes, size_t size) {
+        const auto* p = static_cast<const uint8_t*>(bytes);
+        for (size_t i = 0; i < size; i++) hash = (hash ^ p[i]) * 16777619u;
+    }
+    void Add32(uint32_t value) {
+        const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        Add(bytes, 4);
+    }
+};
+
+}  // namespace
+
+uint32_t PlayStateHash() {
+    Fnv fnv;
+    for (const GameValue& value : GameValues) {
+        if (!value.play) continue;
+        uint32_t word;  // every play value is one 32-bit word
+        std::memcpy(&word, value.address, 4);
+        fnv.Add32(word);
+    }
+    for (std::FILE* stream : {Script1File, Script2File}) fnv.Add32(uint32_t(stream ? std::ftell(stream) : -1L));
+    for (int pad = 0; pad < 2; pad++) {
+        fnv.Add32(uint32_t(ktSystem::PadCentred[pad]));
+        fnv.Add32(uint32_t(ktSystem::PadCentreX[pad]));
+        fnv.Add32(uint32_t(ktSystem::PadCentreY[pad]));
+    }
+    for (const GameTableInfo& table : GameTables) {
+        const TableField* active = FindTableField(table, "active");
+        for (int slot = 0; slot < table.count; slot++) {
+            const uint8_t* entry = static_cast<const uint8_t*>(table.base) + size_t(slot) * table.stride;
+            uint32_t inUse;
+            std::memcpy(&inUse, entry + active->offset, 4);
+            fnv.Add32(inUse);
+            if (!inUse) continue;
+            for (int f = 0; f < table.fieldCount; f++) {
+                uint32_t word;
+                std::memcpy(&word, entry + table.fields[f].offset, 4);
+                fnv.Add32(word);
+            }
+        }
+    }
+    return fnv.hash;
 }

@@ -14,6 +14,7 @@ struct GameValue {
     ValueType type;
     void* address;
     size_t size;  // bytes (for Text: the buffer's size)
+    bool play;    // part of the play state that a replay's checkpoints hash
 };
 
 struct TableField {
@@ -40,6 +41,13 @@ extern const int GameTableCount;
 const GameValue* FindGameValue(const char* name);
 const GameTableInfo* FindGameTable(const char* name);
 const TableField* FindTableField(const GameTableInfo& table, const char* name);
+
+// A hash (FNV-1a, 32 bits) of the play state: every value marked `play`, in
+// the list's order, its bytes as stored (little-endian); the position of
+// each script stream (-1 when closed); each pad's centre; and of every table
+// slot its `active` field, and all its fields when it is in use. Two games
+// whose play states hash alike play on alike.
+uint32_t PlayStateHash();
 
 // Puts every game value and table back to zero (files are closed), as at
 // process start; GameRandom becomes 1.

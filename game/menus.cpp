@@ -6,6 +6,7 @@
 #include "game.h"
 #include "ktDraw.h"
 #include "ktSound.h"
+#include "replay.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ void CharacterSelectFrame() {
         StartStage();
         ktSystem::SceneId = 1;
         ktSound::StopObject(MenuLoopSound, -1);
+        StartRecording();  // every game is recorded from here to its results
     }
     if (ConfirmLatch == 1 && !KeyHeld(VK_Z) && ktSystem::PadButton(0, 1) == 0) ConfirmLatch = 0;
 }

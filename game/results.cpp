@@ -10,6 +10,7 @@
 #include "game.h"
 #include "ktDraw.h"
 #include "ktSound.h"
+#include "replay.h"
 
 namespace {
 
@@ -45,54 +46,44 @@ void DrawDigitWall() {
     }
 }
 
-// The player's own score log, opened for appending; its path goes to `path`
-// (left empty when the player has no data folder). Null when it cannot be
-// opened.
-std::FILE* OpenPlayersLog(char (&path)[PathBufferSize]) {
-    path[0] = 0;
-    const char* folder = ktSystem::GetUserDataFolder();
-    if (!folder) return nullptr;
-    const int length = std::snprintf(path, sizeof path, "%s%s", folder, ScoreLogName);
-    if (length < 0 || length >= PathBufferSize) return nullptr;
-    return ktSystem::OpenFile(path, "a");
-}
-
 // Appends the game's line to the score log. A log that can be opened
 // nowhere loses this one line, with a message; earlier lines are never
 // touched.
 void AppendScoreLine() {
-    static char playersLog[PathBufferSize];
-    const char* where = ScoreLogName;
-    std::FILE* log = ktSystem::OpenFile(ScoreLogName, "a");
+    static char where[PathBufferSize];
+    bool inPlayersFolder = false;
+    std::FILE* log = OpenPlayerFile(ScoreLogName, "a", false, where, &inPlayersFolder);
     if (!log) {
-        log = OpenPlayersLog(playersLog);
-        if (!log) {
-            if (playersLog[0])
-                std::fprintf(stderr,
-                             "grazerunner: cannot open %s for appending, in the working folder "
-                             "nor as %s; this game is not logged\n",
-                             ScoreLogName, playersLog);
-            else
-                std::fprintf(stderr,
-                             "grazerunner: cannot open %s for appending in the working folder, and "
-                             "the player has no data folder to take it; this game is not logged\n",
-                             ScoreLogName);
-            return;
-        }
-        where = playersLog;
+        if (where[0])
+            std::fprintf(stderr,
+                         "grazerunner: cannot open %s for appending, in the working folder "
+                         "nor as %s; this game is not logged\n",
+                         ScoreLogName, where);
+        else
+            std::fprintf(stderr,
+                         "grazerunner: cannot open %s for appending in the working folder, and "
+                         "the player has no data folder to take it; this game is not logged\n",
+                         ScoreLogName);
+        return;
     }
-    const bool knownCharacter = Character >= 0 && Character < 3;
-    std::snprintf(PathBuffer, sizeof PathBuffer, "%s", knownCharacter ? NameTags[Character] : "");
-    const char* line = GameMode == 2 ? KidsLine : GameMode == 1 ? StandardLine : MasterLine;
-    std::fprintf(log, line, StageNo, MaxCombo, static_cast<unsigned>(Score), PathBuffer);
+    char line[128];
+    FormatScoreLine(line, sizeof line);
+    std::fputs(line, log);
     if (std::fclose(log) != 0)
         std::fprintf(stderr, "grazerunner: could not finish writing %s\n", where);
-    else if (where != ScoreLogName)
+    else if (inPlayersFolder)
         std::fprintf(stderr, "grazerunner: the working folder takes no %s; the game's line went to %s\n",
                      ScoreLogName, where);
 }
 
 }  // namespace
+
+void FormatScoreLine(char* line, size_t size) {
+    const bool knownCharacter = Character >= 0 && Character < 3;
+    std::snprintf(PathBuffer, sizeof PathBuffer, "%s", knownCharacter ? NameTags[Character] : "");
+    const char* format = GameMode == 2 ? KidsLine : GameMode == 1 ? StandardLine : MasterLine;
+    std::snprintf(line, size, format, StageNo, MaxCombo, static_cast<unsigned>(Score), PathBuffer);
+}
 
 void ResultsFrame() {
     ktDraw::ClearScreen();

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "game.h"
+#include "replay.h"
 
 extern const ktSystem::IconResource ProgramIcons[];
 extern const int ProgramIconCount;
@@ -19,9 +20,25 @@ constexpr ktSystem::SceneHandler SceneTable[] = {
     ModeSelectFrame,       // 5: mode select
 };
 
+// Every key the scenes read: a frame reads each once, and a replay holds
+// them in this order (a new key goes at the end).
+constexpr int GameKeys[] = {
+    ktPlatform::VK_RETURN, ktPlatform::VK_LEFT, ktPlatform::VK_UP, ktPlatform::VK_RIGHT, ktPlatform::VK_DOWN,
+    ktPlatform::VK_Z,      ktPlatform::VK_X,    ktPlatform::VK_C,  ktPlatform::VK_NUMPAD5,
+};
+
+// The resource set, then the replay the program was given, if any.
+void LoadGame() {
+    LoadResourceSet();
+    WatchReplay();
+}
+
+// A game ended with Escape (or closed by the system) in play keeps its replay.
+void BeforeShutdown() { FinishRecording(0); }
+
 }  // namespace
 
 const ktSystem::GameEntry GameEntryPoints = {
-    LoadResourceSet, SeedRandom, SceneTable, int(std::size(SceneTable)), ProgramIcons,
-    ProgramIconCount,
+    LoadGame, SeedRandom, SceneTable, int(std::size(SceneTable)), ProgramIcons, ProgramIconCount,
+    GameKeys, int(std::size(GameKeys)), BeforeShutdown, ReplayKeyPressed,
 };

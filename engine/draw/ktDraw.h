@@ -72,6 +72,12 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
 void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t fill,
                    uint32_t pen, int32_t penWidth);
 void Flip();
+// 0 while Flip composes pictures that are not shown (frames of a recording
+// run faster than the monitor shows them); 1 otherwise.
+extern int PresentPictures;
+// Drawn over every frame just before Flip shows it (a sign over the game;
+// null: nothing).
+extern void (*DrawOverlay)();
 // Shows the last presented picture again (the window was uncovered, or the
 // platform made its display anew).
 void Repaint();

@@ -156,8 +156,13 @@ void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uin
         Fill(Back, left + penWidth, top + penWidth, right - penWidth, bottom - penWidth, fillPixel);
 }
 
+int PresentPictures = 1;
+void (*DrawOverlay)() = nullptr;
+
 void Flip() {
     if (!Back || !Front) return;
+    if (!PresentPictures) return;
+    if (DrawOverlay) DrawOverlay();
     // Back is a picture in memory: one copy of the whole picture to Front,
     // which the platform shows wherever its window is.
     if (Inside(Front, 0, 0, ScreenWidth, ScreenHeight) && Inside(Back, 0, 0, ScreenWidth, ScreenHeight)) {

@@ -38,6 +38,7 @@ extern int DeviceRate;  // samples per second of the open device
 // mixer gives silence and every sounding copy keeps its place, to go on
 // from there once the last reason is let go.
 constexpr int HeldInactive = 1;  // the game is not the active application
+constexpr int HeldPaused = 2;    // the player paused the game
 extern int SoundHeld;
 void Hold(int reason);
 void Release(int reason);

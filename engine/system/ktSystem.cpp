@@ -3,12 +3,14 @@
 
 #include <cstring>
 
+#include "ktDraw.h"
 #include "ktSound.h"
 
 namespace ktSystem {
 
 using namespace ktPlatform;
 
+const GameEntry* Game = nullptr;
 int MainWindow = 0;
 int AppInstance = 0;
 int32_t AppActive = 0;
@@ -16,12 +18,24 @@ float FrameSeconds = 0.0f;
 uint32_t LastFrameTick = 0;
 int32_t SceneId = 0;
 
+FrameInput ThisFrame = {};
+int32_t StoodStill = 0;
+// The running frame's reading state (input.cpp reads through it).
+int InFrame = 0;
+int Playing = 0;
+uint32_t KeysRead = 0;
+uint32_t PadsRead = 0;
+
 namespace {
 
 const SceneHandler* Scenes = nullptr;
 int SceneCount = 0;
 const IconResource* Icons = nullptr;
 int IconCount = 0;
+const int* Keys = nullptr;
+int KeyCount = 0;
+FrameRecorder Recorder = nullptr;
+const FramePlayer* Player = nullptr;
 
 // Messages posted to the one window thread, oldest first.
 constexpr int QueueSize = 64;
@@ -63,6 +77,15 @@ const char* GetProgramFolder() {
 
 std::FILE* OpenFile(const char* path, const char* mode) { return Sys.OpenFile(path, mode); }
 int FileExists(const char* path) { return Sys.FileExists(path); }
+int MakeFolder(const char* path) { return Sys.MakeFolder(path); }
+int64_t CalendarSeconds() { return Sys.CalendarTime(); }
+uint32_t TickNow() { return Sys.TickCount(); }
+
+const char* ProgramArgument(int index, int argc, char** argv) {
+    if (Sys.Argument) return Sys.Argument(index);
+    return index >= 0 && index < argc ? argv[index] : nullptr;
+}
+const char* PlatformName() { return Sys.Name; }
 const char* GetUserDataFolder() { return Sys.UserDataFolder ? Sys.UserDataFolder() : nullptr; }
 
 int ReopenFile(std::FILE* file, const char* path) { return Sys.ReopenFile(file, path); }
@@ -100,11 +123,39 @@ void DestroyWindow() {
     WindowProc(WM_DESTROY, 0, 0);
 }
 
+int GameKeyIndex(int vk) {
+    for (int i = 0; i < KeyCount; i++)
+        if (Keys[i] == vk) return i;
+    return -1;
+}
+
+void RecordFrames(FrameRecorder recorder) { Recorder = recorder; }
+
+void PlayFrames(const FramePlayer* player) {
+    Player = player;
+    Playing = player != nullptr;
+}
+
 void RunFrame() {
-    uint32_t now = Sys.TickCount();
-    FrameSeconds = float(double(uint32_t(now - LastFrameTick)) / 1000.0);
-    LastFrameTick = Sys.TickCount();
+    // The frame's input: the tick steps now, keys and pads at their first
+    // question (input.cpp); or all of it from the recording being played.
+    if (Playing) {
+        if (!Player->Next(&ThisFrame)) return;
+    } else {
+        const uint32_t now = Sys.TickCount();
+        ThisFrame.ticks = now - LastFrameTick;
+        ThisFrame.ticksAfter = Sys.TickCount() - now;
+        ThisFrame.standStill = uint8_t(StoodStill != 0);
+        for (PadInput& pad : ThisFrame.pads) pad.centreTaken = 0;
+    }
+    StoodStill = 0;
+    FrameSeconds = float(double(ThisFrame.ticks) / 1000.0);
+    LastFrameTick += ThisFrame.ticks + ThisFrame.ticksAfter;
+    KeysRead = PadsRead = 0;
+    InFrame = 1;
     if (SceneId >= 0 && SceneId < SceneCount && Scenes[SceneId]) Scenes[SceneId]();
+    InFrame = 0;
+    if (Recorder) Recorder(ThisFrame);
 }
 
 int DispatchMessages(int* exitCode) {
@@ -123,10 +174,21 @@ int DispatchMessages(int* exitCode) {
 // empty, so none runs after the quit message.
 int MessageLoopTurn(int* exitCode) {
     if (!DispatchMessages(exitCode)) return 0;
-    if (AppActive)
-        RunFrame();
-    else
+    if (!AppActive) {
         WaitMessage();
+    } else if (Playing) {
+        // The frames of a recording that are due by now: only the last one's
+        // picture is shown; with none due the last picture stays.
+        const int due = Player->Due();
+        for (int i = 0; i < due; i++) {
+            ktDraw::PresentPictures = i == due - 1;
+            RunFrame();
+        }
+        ktDraw::PresentPictures = 1;
+        if (due <= 0) ktDraw::Repaint();
+    } else {
+        RunFrame();
+    }
     return 1;
 }
 
@@ -138,11 +200,18 @@ int MessageLoop() {
     return exitCode;
 }
 
-int StartUp(const GameEntry& game) {
+void UseGame(const GameEntry& game) {
+    Game = &game;
     Scenes = game.Scenes;
     SceneCount = game.SceneCount;
     Icons = game.Icons;
     IconCount = game.IconCount;
+    Keys = game.Keys;
+    KeyCount = game.KeyCount < MaxGameKeys ? game.KeyCount : MaxGameKeys;
+}
+
+int StartUp(const GameEntry& game) {
+    UseGame(game);
     char title[27];
     std::memcpy(title, WindowTitle, sizeof title);
     if (!Sys.CreateMainWindow(title, WindowProc)) return 0;
@@ -181,6 +250,14 @@ void ResetForTests() {
     SceneCount = 0;
     Icons = nullptr;
     IconCount = 0;
+    Keys = nullptr;
+    KeyCount = 0;
+    Game = nullptr;
+    Recorder = nullptr;
+    PlayFrames(nullptr);
+    ThisFrame = FrameInput{};
+    StoodStill = 0;
+    InFrame = 0;
     PadCentreX[0] = PadCentreX[1] = 0;
     PadCentreY[0] = PadCentreY[1] = 0;
     PadCentred[0] = PadCentred[1] = 0;

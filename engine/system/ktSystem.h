@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "input_log.h"
 #include "platform.h"
 
 namespace ktSystem {
@@ -22,7 +23,10 @@ struct IconResource {
 };
 
 // What the game hands the entry point: the resource loader, the seed of its
-// random generator, the scene table (`SceneId` → handler) and its icons.
+// random generator, the scene table (`SceneId` → handler), its icons, the
+// keys it reads (at most MaxGameKeys; a frame reads each once, and a
+// recording holds them), and what it does before the shutdown and on every
+// other key pressed than Escape (may be null).
 struct GameEntry {
     void (*LoadResourceSet)();
     void (*SeedRandom)(uint32_t seed);
@@ -30,7 +34,14 @@ struct GameEntry {
     int SceneCount;
     const IconResource* Icons;
     int IconCount;
+    const int* Keys = nullptr;
+    int KeyCount = 0;
+    void (*BeforeShutdown)() = nullptr;
+    void (*KeyPressed)(int vk) = nullptr;
 };
+
+// The game's entry points, once the entry point has them.
+extern const GameEntry* Game;
 
 // The icon of that name among the game's built-in icons, or null.
 const IconResource* FindIcon(const char* name);
@@ -51,6 +62,9 @@ int WinMain(const GameEntry& game);
 // Start-up steps 2 to 10 (window, seed, IME off, resources, timer reset).
 // 0 when the window cannot be created.
 int StartUp(const GameEntry& game);
+// Takes the game's entry points without starting anything (StartUp's first
+// step; frames can then be run headless).
+void UseGame(const GameEntry& game);
 // The message loop until the quit message; returns its exit code. It turns
 // here, one MessageLoopTurn at a time, unless the platform's own loop must
 // keep control (Sys.RunLoop).
@@ -62,8 +76,32 @@ int MessageLoopTurn(int* exitCode);
 // Handles every queued message; 0 once the quit message has been taken
 // (its exit code in *exitCode), else 1.
 int DispatchMessages(int* exitCode);
-// One frame: measure FrameSeconds, call the scene's handler.
+// One frame: take its input (measure FrameSeconds), call the scene's
+// handler. While frames are played from a recording, the input comes from
+// it; with none left, no frame runs.
 void RunFrame();
+
+// ---- Frames recorded and played again -------------------------------------
+// What the running (or last) frame read: its tick steps, the game's keys
+// (bit i: GameEntry::Keys[i]), the pads. A frame reads the machine once for
+// each key and pad it asks about, and every later question in that frame
+// has the same answer: a frame is played again exactly from its input.
+extern FrameInput ThisFrame;
+// 1 when the game stood still (inactive) since the last frame.
+extern int32_t StoodStill;
+// Told of every frame's input once the frame has run (null: none).
+using FrameRecorder = void (*)(const FrameInput& input);
+void RecordFrames(FrameRecorder recorder);
+// Frames played from a recording: how many are due in this turn of the
+// loop (all but the last run without showing their picture), and each one's
+// input (0 when there is none left). Null: the machine's input again.
+struct FramePlayer {
+    int (*Due)();
+    int (*Next)(FrameInput* out);
+};
+void PlayFrames(const FramePlayer* player);
+// The index of a key in the game's key list, or -1.
+int GameKeyIndex(int vk);
 // Test support: forget everything of a previous run (window, queue, globals).
 void ResetForTests();
 
@@ -82,6 +120,16 @@ const char* GetUserDataFolder();
 int ReopenFile(std::FILE* file, const char* path);
 // Whether a file is there (path in UTF-8), without opening a stream.
 int FileExists(const char* path);
+// Makes a folder (path in UTF-8) unless it is there; 1 when it is then.
+int MakeFolder(const char* path);
+// The calendar time in seconds, the tick counter now (milliseconds), and
+// the platform's name ("linux", ...).
+int64_t CalendarSeconds();
+uint32_t TickNow();
+// Argument `index` (1 the first) of the program's command line in UTF-8, or
+// null: from main()'s own, or from the system where those are not UTF-8.
+const char* ProgramArgument(int index, int argc, char** argv);
+const char* PlatformName();
 void SetIme(int enable);
 
 // ---- Window procedure, focus and shutdown -------------------------------
@@ -103,7 +151,9 @@ void WaitMessage();
 void DestroyWindow();
 
 // ---- Keyboard and joystick input ----------------------------------------
-// Key state of a virtual key: negative while held.
+// Key state of a virtual key: negative while held. In a frame, a key of the
+// game's list is read once and answers alike for the rest of the frame
+// (from the recording, when one plays); outside frames it is read live.
 int16_t GetKeyState(int vk);
 
 // Each pad's centre: the stick's position at the pad's first reading (at

@@ -168,6 +168,15 @@ struct Platform {
     // Whether a file is there at `path` (UTF-8), asked without opening a
     // stream (nothing allocated): 1 yes, 0 no.
     int (*FileExists)(const char* path);
+    // Makes the folder at `path` (UTF-8) unless it is there: 1 when it is a
+    // folder then, 0 when it cannot be made.
+    int (*MakeFolder)(const char* path);
+    // The platform's name, as recordings say where they were made: "linux",
+    // "windows", "browser", "script".
+    const char* Name;
+    // Argument `index` of the program's command line in UTF-8, or null when
+    // there is none; null where the arguments main() gets are UTF-8 already.
+    const char* (*Argument)(int index);
 };
 
 // The layer in use: each program links one layer, whose file defines it.

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 
@@ -32,6 +35,17 @@ inline int FileExistsByDescriptor(const char* path) {
     if (descriptor < 0) return 0;
     ::close(descriptor);
     return 1;
+}
+
+inline int MakeFolderByPath(const char* path) {
+    if (!path) return 0;
+#ifdef _WIN32
+    const bool made = ::mkdir(path) == 0;
+#else
+    const bool made = ::mkdir(path, 0755) == 0;
+#endif
+    struct stat info;
+    return (made || errno == EEXIST) && ::stat(path, &info) == 0 && S_ISDIR(info.st_mode) ? 1 : 0;
 }
 
 }  // namespace ktPlatform

@@ -119,6 +119,7 @@ constexpr ktPlatform::Platform ScriptedPlatform = {
     .SoundCall = SoundCall,
     .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = nullptr,
     .ReopenFile = ktPlatform::ReopenByDescriptor, .FileExists = ktPlatform::FileExistsByDescriptor,
+    .MakeFolder = ktPlatform::MakeFolderByPath, .Name = "script", .Argument = nullptr,
 };
 
 }  // namespace

@@ -425,6 +425,14 @@ const char* UserDataFolder() {
     return MakeFolders(folder) ? folder : nullptr;
 }
 
+#if defined(__linux__)
+constexpr const char* PlatformName = "linux";
+#elif defined(__APPLE__)
+constexpr const char* PlatformName = "macos";
+#else
+constexpr const char* PlatformName = "desktop";
+#endif
+
 constexpr Platform SdlPlatform = {
     .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
     .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
@@ -436,6 +444,7 @@ constexpr Platform SdlPlatform = {
     .SoundCall = nullptr,
     .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = nullptr,
     .ReopenFile = ReopenByDescriptor, .FileExists = FileExistsByDescriptor,
+    .MakeFolder = MakeFolderByPath, .Name = PlatformName, .Argument = nullptr,
 };
 
 }  // namespace

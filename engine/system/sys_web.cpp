@@ -412,6 +412,7 @@ constexpr Platform WebPlatform = {
     .SoundCall = nullptr,
     .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = RunLoop,
     .ReopenFile = ReopenByDescriptor, .FileExists = FileExistsByDescriptor,
+    .MakeFolder = MakeFolderByPath, .Name = "browser", .Argument = nullptr,
 };
 
 }  // namespace

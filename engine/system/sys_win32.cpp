@@ -24,6 +24,7 @@
 
 #include <dwmapi.h>
 #include <imm.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 // WINMM's call for rereading the joystick set-up; the import library has it,
@@ -667,6 +668,27 @@ int FileExists(const char* path) {
     return Utf8ToWide(path, widePath, PathCharacters) && GetFileAttributesW(widePath) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Makes a folder by its wide-character path unless it is there.
+int MakeFolder(const char* path) {
+    static wchar_t widePath[PathCharacters];
+    if (!Utf8ToWide(path, widePath, PathCharacters)) return 0;
+    if (!CreateDirectoryW(widePath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return 0;
+    const DWORD attributes = GetFileAttributesW(widePath);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+// The command line's arguments as the system keeps them, in UTF-8 (main()
+// gets them in the system's code page, which cannot name every file).
+const char* Argument(int index) {
+    static char utf8[PathCharacters * 3];
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments) return nullptr;
+    const bool there = index >= 0 && index < count && WideToUtf8(arguments[index], utf8, sizeof utf8);
+    LocalFree(arguments);
+    return there ? utf8 : nullptr;
+}
+
 constexpr Platform Win32Platform = {
     .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
     .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
@@ -678,6 +700,7 @@ constexpr Platform Win32Platform = {
     .SoundCall = nullptr,
     .BasePath = BasePath, .OpenFile = OpenFile, .UserDataFolder = UserDataFolder, .RunLoop = nullptr,
     .ReopenFile = ReopenFile, .FileExists = FileExists,
+    .MakeFolder = MakeFolder, .Name = "windows", .Argument = Argument,
 };
 
 }  // namespace

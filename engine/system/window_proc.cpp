@@ -13,6 +13,7 @@ int32_t ClientLeft = 0;
 int32_t ClientTop = 0;
 
 int Shutdown() {
+    if (Game && Game->BeforeShutdown) Game->BeforeShutdown();
     ktDraw::CloseScreen();
     ktSound::Close();
     if (ShutdownState == 0) PostMessage(WM_CLOSE, 0, 0);
@@ -23,7 +24,11 @@ int Shutdown() {
 void HandleKeyDown(int key) {
     // A second Escape (an auto-repeat, say) that arrives after the shutdown
     // must not release the display and sound again.
-    if (key == VK_ESCAPE && ShutdownState == 0) Shutdown();
+    if (key == VK_ESCAPE) {
+        if (ShutdownState == 0) Shutdown();
+    } else if (Game && Game->KeyPressed && ShutdownState == 0) {
+        Game->KeyPressed(key);
+    }
 }
 
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -33,6 +38,7 @@ intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         // front it goes on from where it stood.
         if (wParam == 0) {
             AppActive = 0;
+            StoodStill = 1;
             ktSound::Hold(ktSound::HeldInactive);
         } else {
             AppActive = 1;

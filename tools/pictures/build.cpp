@@ -22,7 +22,7 @@ constexpr PictureJob PictureJobs[] = {
     {"opening.bmp", MakeCharacterSelectPicture, 320, 240},
     {"tlop.bmp", MakeMenuBarPicture, 320, 160},
     {"chips.bmp", MakeDigitSheet, 40, 265},
-    {"chips2.bmp", MakeSpriteSheet, 100, 250},
+    {"chips2.bmp", MakeSpriteSheet, 100, 310},
 };
 
 }  // namespace

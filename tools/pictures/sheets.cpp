@@ -121,7 +121,7 @@ void DrawSmallDigits(Picture& p, const Assets& a) {
 // ---- chips2.bmp
 
 constexpr int SpriteSheetWidth = 100;
-constexpr int SpriteSheetHeight = 250;
+constexpr int SpriteSheetHeight = 310;
 
 // Where each picture of the sheet goes: its top-left corner and size.
 struct Cell {
@@ -138,6 +138,10 @@ constexpr Cell BombIconCell{60, 180, 20, 10};
 constexpr Cell ExplosionCell(int step) { return {20 * step, 190, 20, 20}; }
 constexpr Cell FinalHitCaptionCell{0, 210, 80, 20};
 constexpr Cell BeamPieceCell{0, 230, 80, 20};
+// The signs over a replay being watched, and over a paused game.
+constexpr Cell ReplaySignCell{0, 250, 80, 20};
+constexpr Cell PausedSignCell{0, 270, 80, 20};
+constexpr Cell SpeedSignCell(int step) { return {80, 250 + 20 * step, 20, 20}; }
 
 // The player shot sprites in `Character` order.
 constexpr const char* PlayerShotSprites[CharacterCount] = {"player_shot_aster", "player_shot_briony",
@@ -145,6 +149,9 @@ constexpr const char* PlayerShotSprites[CharacterCount] = {"player_shot_aster", 
 
 constexpr const char* ResultsLabelText = "RESULT";
 constexpr const char* FinalHitCaptionText = "GAME OVER";
+constexpr const char* ReplaySignText = "REPLAY";
+constexpr const char* PausedSignText = "PAUSED";
+constexpr const char* SpeedSignTexts[3] = {"2X", "4X", "8X"};
 
 bool Place(Picture& sheet, const Cell& cell, const Picture& picture, const std::string& what, std::string& error) {
     if (picture.width != cell.width || picture.height != cell.height) {
@@ -201,6 +208,22 @@ bool MakeCaptionPlate(const Assets& a, const std::string& text, int scale, bool 
     return true;
 }
 
+// A 20 × 20 mark with a short text (the replay's speed).
+static bool MakeSignMark(const Assets& a, const std::string& text, Picture& mark, std::string& error) {
+    if (!CheckText(a.small, text, error)) return false;
+    mark = MakePicture(20, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool edge = x == 0 || y == 0 || x == 19 || y == 19;
+            Paint(mark, x, y, edge ? Rgb{255, 170, 60} : Mix(Rgb{14, 10, 30}, Rgb{34, 20, 60}, y / 19.0f));
+        }
+    TextStyle style;
+    style.top = Rgb{255, 255, 255};
+    style.bottom = Rgb{255, 200, 90};
+    DrawTextCentred(mark, a.small, 10, (20 - a.small.height) / 2, text, style);
+    return true;
+}
+
 bool MakeSpriteSheet(const Assets& a, Picture& sheet, std::string& error) {
     sheet = MakePicture(SpriteSheetWidth, SpriteSheetHeight);
     for (int k = 0; k < CharacterCount; ++k) {
@@ -233,6 +256,19 @@ bool MakeSpriteSheet(const Assets& a, Picture& sheet, std::string& error) {
                           plate, error))
         return false;
     Blit(sheet, FinalHitCaptionCell.x, FinalHitCaptionCell.y, plate);
+    if (!MakeCaptionPlate(a, ReplaySignText, 1, true, Rgb{255, 255, 255}, Rgb{255, 200, 90}, Rgb{255, 170, 60},
+                          plate, error))
+        return false;
+    Blit(sheet, ReplaySignCell.x, ReplaySignCell.y, plate);
+    if (!MakeCaptionPlate(a, PausedSignText, 2, false, Rgb{255, 255, 255}, Rgb{160, 255, 160}, Rgb{90, 220, 120},
+                          plate, error))
+        return false;
+    Blit(sheet, PausedSignCell.x, PausedSignCell.y, plate);
+    for (int step = 0; step < 3; ++step) {
+        Picture mark;
+        if (!MakeSignMark(a, SpeedSignTexts[step], mark, error)) return false;
+        Blit(sheet, SpeedSignCell(step).x, SpeedSignCell(step).y, mark);
+    }
     return true;
 }
 

@@ -1,4 +1,5 @@
 // grazerunner-sim SCRIPT: runs the game headless from a script.
+// grazerunner-sim verify FILE...: plays replays again and checks them.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -7,8 +8,13 @@
 #include "sim.h"
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "verify") {
+        std::vector<std::string> files(argv + 2, argv + argc);
+        return sim::VerifyReplays(files, std::cout);
+    }
     if (argc != 2) {
-        std::cerr << "usage: grazerunner-sim SCRIPT   (or --help)\n";
+        std::cerr << "usage: grazerunner-sim SCRIPT   (or --help)\n"
+                     "       grazerunner-sim verify FILE.grr...\n";
         return sim::ScriptWrong;
     }
     std::string arg = argv[1];

@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -20,5 +21,10 @@ int RunScript(std::istream& in, const std::string& name, const std::string& defa
 
 // The directives, for --help.
 const char* HelpText();
+
+// Plays each replay file again headless (no picture, no sound; its stage
+// files from the replay) and prints one line for it: its result line and
+// "ok", or what is wrong. 0 when every file verifies, 1 otherwise.
+int VerifyReplays(const std::vector<std::string>& files, std::ostream& out);
 
 }  // namespace sim
