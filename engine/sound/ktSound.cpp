@@ -210,6 +210,7 @@ int Open() {
     HoldMixer();
     DeviceRate = rate;
     for (SoundObject& slot : SoundObjects) DropBuffers(slot);
+    BeepFramesLeft = 0;
     SoundAvailable = 1;
     ReleaseMixer();
     return 1;
@@ -219,6 +220,7 @@ void Close() {
     if (!SoundAvailable) return;
     HoldMixer();
     for (SoundObject& slot : SoundObjects) DropBuffers(slot);
+    BeepFramesLeft = 0;
     SoundAvailable = 0;
     ReleaseMixer();
     if (Sys.CloseAudio) Sys.CloseAudio();
