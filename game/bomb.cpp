@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game.h"
+#include "game_math.h"
 #include "ktDraw.h"
 #include "ktSound.h"
 
@@ -47,7 +48,8 @@ bool InWindow(float x) { return PlayerX - WindowHalf < x && x < PlayerX + Window
 // where it was, then the combo including this shot's gain.
 void ClearShot(float x, float y, int32_t gain, int32_t damage, int32_t* cleared) {
     // The remainder keeps the sign of the sum; a power below 1 pays 1 point.
-    const int32_t power = static_cast<int32_t>(x + y) % 18;
+    // (A place set to NaN or far off by the simulator gives INT32_MIN % 18.)
+    const int32_t power = TruncateToInt(x + y) % 18;
     AddScore(static_cast<uint32_t>(IntPower(2, power)));
     Combo += gain;
     *cleared += 1;

@@ -3,15 +3,17 @@
 // the boss at once along one axis. The motion and the bounce at the walls
 // happen in UpdateBoss.
 #include "game.h"
+#include "game_math.h"
 #include "pattern_tables.h"
 
 namespace {
 
 // The velocity that brings the boss to (tx, ty) in k seconds of game time;
-// it is not cleared on arrival, so the boss goes on past the point.
+// it is not cleared on arrival, so the boss goes on past the point. A place
+// set to NaN or far off by the simulator gives INT32_MIN.
 void HomeOn(double tx, double ty, int32_t k) {
-    BossVX = static_cast<int32_t>((tx - static_cast<double>(BossX)) / k);
-    BossVY = static_cast<int32_t>((ty - static_cast<double>(BossY)) / k);
+    BossVX = TruncateToInt((tx - static_cast<double>(BossX)) / k);
+    BossVY = TruncateToInt((ty - static_cast<double>(BossY)) / k);
 }
 
 int32_t RandomBossCoordinate() { return Random(BossPointRange) + BossPointLow; }

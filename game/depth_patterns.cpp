@@ -2,9 +2,8 @@
 // fixed pattern of shots that start far away and drift sideways while they
 // come nearer, most of them aimed so that they cross the chosen field point
 // when their depth runs out. Code 49 empties the table.
-#include <cmath>
-
 #include "game.h"
+#include "game_math.h"
 #include "ktSound.h"
 #include "pattern_tables.h"
 
@@ -25,9 +24,10 @@ DepthShotEntry& EmitShot(float x, float y, const DepthPattern& pattern) {
 
 // The shot's sideways speed toward (tx, ty), so that it crosses that point
 // when its depth reaches 0: differences from the stored start, in double.
+// (A player's place set to NaN or far off by the simulator gives INT32_MIN.)
 void AimShot(DepthShotEntry& shot, double tx, double ty, double f) {
-    shot.vx = static_cast<int32_t>((tx - static_cast<double>(shot.x)) * f);
-    shot.vy = static_cast<int32_t>((ty - static_cast<double>(shot.y)) * f);
+    shot.vx = TruncateToInt((tx - static_cast<double>(shot.x)) * f);
+    shot.vy = TruncateToInt((ty - static_cast<double>(shot.y)) * f);
 }
 
 // Approach speed, the live flag and, last of every shot's draws, its picture.
@@ -142,10 +142,11 @@ void FireDepthPattern(int32_t code) {
             shot.vy = static_cast<int32_t>((a - b) * pattern.f);
             break;
         case DepthVelocity::Spray: {
+            // A stage clock set to NaN or infinity gives a NaN angle: INT32_MIN.
             const int32_t speedX = Random(DepthSprayRange);
-            shot.vx = static_cast<int32_t>(speedX * std::sin(angle) * pattern.fx);
+            shot.vx = TruncateToInt(speedX * GameSin(angle) * pattern.fx);
             const int32_t speedY = Random(DepthSprayRange);
-            shot.vy = static_cast<int32_t>(speedY * std::cos(angle) * pattern.fy);
+            shot.vy = TruncateToInt(speedY * GameCos(angle) * pattern.fy);
             break;
         }
         case DepthVelocity::AimGrid3:
@@ -163,7 +164,7 @@ void FireDepthPattern(int32_t code) {
             break;
         }
         case DepthVelocity::AimPlayerCircle:
-            AimShot(shot, px + DepthCircleRadius * std::sin(angle), py + DepthCircleRadius * std::cos(angle),
+            AimShot(shot, px + DepthCircleRadius * GameSin(angle), py + DepthCircleRadius * GameCos(angle),
                     pattern.f);
             break;
         case DepthVelocity::Straight:

@@ -5,27 +5,31 @@
 #include <cmath>
 
 #include "game.h"
+#include "game_math.h"
 #include "ktSound.h"
 #include "pattern_tables.h"
 
 namespace {
 
 // vx, vy of the newest shot along direction `angle` (0 points down the field,
-// pi/2 toward growing x) at `speed`; a negative speed goes the other way.
+// pi/2 toward growing x) at `speed`; a negative speed goes the other way. A
+// NaN angle (the stage clock set to NaN or infinity) gives INT32_MIN.
 void SendNewestShot(double angle, int32_t speed) {
     FlatShotEntry& shot = FlatShot[FlatShotCursor];
-    shot.vx = static_cast<int32_t>(std::sin(angle) * speed);
-    shot.vy = static_cast<int32_t>(std::cos(angle) * speed);
+    shot.vx = TruncateToInt(GameSin(angle) * speed);
+    shot.vy = TruncateToInt(GameCos(angle) * speed);
 }
 
 void AimNewestShot(float tx, float ty, int32_t speed) { AimFlatShot(tx, ty, FlatShotCursor, speed); }
 
-// The table actions of codes 96 to 100.
+// The table actions of codes 96 to 100. In play a shot leaves the field long
+// before speeding up takes it out of int32_t (a frame is at least 1 ms); a
+// speed set by the simulator may not, and then gives INT32_MIN.
 void ScaleFlatShots(double factor) {
     for (FlatShotEntry& shot : FlatShot) {
         if (shot.active != 1) continue;
-        shot.vx = static_cast<int32_t>(shot.vx * factor);
-        shot.vy = static_cast<int32_t>(shot.vy * factor);
+        shot.vx = TruncateToInt(shot.vx * factor);
+        shot.vy = TruncateToInt(shot.vy * factor);
     }
 }
 
@@ -33,11 +37,15 @@ void ClearFlatShots() {
     for (FlatShotEntry& shot : FlatShot) shot.active = 0;
 }
 
+// -v, except that INT32_MIN stays itself (as two's complement wraps) rather
+// than overflowing.
+int32_t Opposite(int32_t v) { return static_cast<int32_t>(0u - static_cast<uint32_t>(v)); }
+
 void ReverseFlatShots() {
     for (FlatShotEntry& shot : FlatShot) {
         if (shot.active != 1) continue;
-        shot.vx = -shot.vx;
-        shot.vy = -shot.vy;
+        shot.vx = Opposite(shot.vx);
+        shot.vy = Opposite(shot.vy);
     }
 }
 
@@ -64,16 +72,19 @@ void AimFlatShot(float tx, float ty, int32_t slot, int32_t speed) {
     FlatShotEntry& shot = FlatShot[slot];
     const float dx = tx - shot.x;
     const float dy = ty - shot.y;
+    // std::sqrt is IEEE's square root, correctly rounded on every platform
+    // (one instruction on x86-64 and in WebAssembly): it needs no game_math.
+    // A place set to NaN or infinity by the simulator gives INT32_MIN here.
     const double d = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
-    if (static_cast<int32_t>(d) < FlatAimNear) {
+    if (TruncateToInt(d) < FlatAimNear) {
         // On or next to the shot itself: no direction to aim along, so a
         // random velocity instead (this also keeps d away from 0).
         shot.vx = Random(FlatNearRange) - FlatNearHalf;
         shot.vy = Random(FlatNearRange) - FlatNearHalf;
         return;
     }
-    shot.vx = static_cast<int32_t>(static_cast<double>(speed) * dx / d);
-    shot.vy = static_cast<int32_t>(static_cast<double>(speed) * dy / d);
+    shot.vx = TruncateToInt(static_cast<double>(speed) * dx / d);
+    shot.vy = TruncateToInt(static_cast<double>(speed) * dy / d);
 }
 
 void FireFlatPattern(int32_t code) {

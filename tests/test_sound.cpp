@@ -312,4 +312,13 @@ TEST_F(SoundTest, OneShotEndsStopRewindsLoopWrapsAndMixAddsAndSaturates) {
     EXPECT_EQ(std::tuple(out, ktScript::State.audioOpen), std::tuple(Frames(4, 0), 0));
 }
 
+// A beep that the output closed before sounding is not heard from the next
+// one (nor in the next test, where the tests run as one program).
+TEST_F(SoundTest, ABeepEndsWithItsOutput) {
+    ktSound::Beep();
+    ktSound::Close();
+    ASSERT_EQ(ktSound::Open(), 1);
+    EXPECT_EQ(Mix(4), Frames(8, 0));
+}
+
 }  // namespace

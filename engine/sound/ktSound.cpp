@@ -220,7 +220,7 @@ void Close() {
     if (!SoundAvailable) return;
     HoldMixer();
     for (SoundObject& slot : SoundObjects) DropBuffers(slot);
-    BeepFramesLeft = 0;
+    BeepFramesLeft = 0;  // a beep not yet sounded goes with the output
     SoundAvailable = 0;
     ReleaseMixer();
     if (Sys.CloseAudio) Sys.CloseAudio();
