@@ -40,7 +40,7 @@ constexpr uint32_t CheckpointMilliseconds = 1000;
 // The largest replay file read: hours of play fit many times over.
 constexpr size_t MaxReplayBytes = 16u * 1024 * 1024;
 // The most stage file bytes a recording embeds.
-constexpr size_t MaxStageBytes = 256 * 1024;
+constexpr size_t MaxStageBytes = 64 * 1024;
 
 struct ReplayStart {
     uint32_t random;

@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 
-fuzzers=(fuzz_picture fuzz_wave fuzz_stage fuzz_stagec)
+fuzzers=(fuzz_picture fuzz_wave fuzz_stage fuzz_stagec fuzz_replay)
 # The files that read each fuzzer's input: what its seeds must cover.
 readers_of() {
   case "$1" in
@@ -22,6 +22,7 @@ readers_of() {
     fuzz_wave) echo engine/sound/wave.cpp engine/sound/ktSound.cpp ;;
     fuzz_stage) echo game/stage_script.cpp game/game_state.cpp game/boss_steering.cpp ;;
     fuzz_stagec) echo tools/stagec/stage_text.cpp tools/stagec/stage_codes.cpp ;;
+    fuzz_replay) echo game/replay_file.cpp game/replay.cpp engine/system/input_log.cpp ;;
   esac
 }
 

@@ -239,6 +239,9 @@ int InputReader::Read(FrameInput* frame) {
     if (overrun_) return 0;
     FrameInput f{};
     CodeFrame(*this, model_, f);
+    // A direction is -1, 0 or +1: the fourth code of its two bits is damage.
+    for (const PadInput& pad : f.pads)
+        if (pad.x > 1 || pad.y > 1) overrun_ = true;
     if (overrun_) return 0;
     *frame = f;
     return 1;

@@ -86,7 +86,7 @@ private:
 };
 
 // Reads the frames of a stream. Read() gives 0 once the stream is damaged
-// (it ran past its end).
+// (it ran past its end, or holds what no frame can).
 class InputReader {
 public:
     InputReader(const uint8_t* bytes, size_t size);
