@@ -3,6 +3,8 @@
 # those named as arguments (scripts/windows.sh names what it needs).
 set -euo pipefail
 need=(cmake g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libstb-dev libgtest-dev libbenchmark-dev xvfb
+      # Windows of Xvfb found by their titles in the smoke tests (xwininfo).
+      x11-utils
       # Correctly rounded sine and cosine for the game's maths' tests.
       libmpfr-dev
       # The manual pages (packaging/man/*.6.scd).

@@ -99,6 +99,7 @@ test)
 
 smoke)
   build grazerunner-traced data
+  cmake --build --preset default --target grazerunner-sim
   start_wine
   xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" "$0" smoke-in-x
   ;;
@@ -212,6 +213,29 @@ smoke-in-x)
   tap Escape
   ended
   ok "Escape ended the program with exit code 0"
+  # The game left its replay beside the score log: it verifies with the
+  # Linux build and ends with the score log's line; watched with the program
+  # (F three times: 8 times as fast), it runs to its end and the program
+  # ends by itself.
+  replay="$(find "$dir/replays" -name '*.grr' | head -1)"
+  [ -n "$replay" ] || fail "the game left no replay in replays/"
+  verdict="$("$root/build/grazerunner-sim" verify "$replay")"
+  [[ "$verdict" == *" $(tr -d '\r' <"$dir/point.txt") ok" ]] || fail "the replay does not verify on Linux: $verdict"
+  mkdir -p "$root/build/smoke-replays"
+  cp "$replay" "$root/build/smoke-replays/windows.grr"
+  ok "its replay verifies with the Linux build: $(basename "$replay")"
+  watched="replays\\$(basename "$replay")"
+  trace=$base/watch.trace
+  rc=$base/watch.rc
+  (cd "$dir" && HOME=$home GRAZE_TRACE="$trace" "$wine" grazerunner.exe "$watched" >"$base/watch.log" 2>&1; echo $? >"$rc") &
+  pid=$!
+  wait_trace "activate 1" 60 || fail "watching: no window"
+  sleep 1; tap f; tap f; tap f
+  for _ in $(seq 1200); do [ -s "$rc" ] && break; sleep 0.1; done
+  ended
+  grep -qx 'window destroyed' "$trace" || fail "watching: the window was not destroyed"
+  [ "$(find "$dir/replays" -name '*.grr' | wc -l)" = 1 ] || fail "watching wrote another replay"
+  ok "the replay watched to its end, and the program ended by itself with exit code 0"
 
   # ---- A picture missing: its box, then the game goes on; Alt+F4 does
   # nothing; a close request from the system (taskkill without /f sends the
