@@ -96,6 +96,8 @@ void UpdateBomb();
 
 // ---- results.cpp: the results scene and the score log -----------------------------------
 void ResultsFrame();
+// The results scene's picture (the score as a wall of digits), drawn and shown.
+void DrawResultsScreen();
 
 // ---- player_files.cpp: the score log's and the replays' folder ----------------------------
 // Opens `name` (relative: "point.txt", "replays/x.grr"; a folder in front is

@@ -409,10 +409,14 @@ int DueFrames() {
     uint32_t elapsed = now - Play.lastTick;
     Play.lastTick = now;
     if (elapsed > LongestCatchUp) elapsed = LongestCatchUp;
-    if (Play.state.ended || Play.decoded == Play.replay->frames) {
-        if (!Play.endedAt) Play.endedAt = now ? now : 1;
+    if (Play.state.ended) {
+        if (!Play.endedAt) {
+            Play.endedAt = now ? now : 1;
+            // A game that reached its results shows them, as it did.
+            if (ktSystem::SceneId == 4) DrawResultsScreen();
+        }
         if (now - Play.endedAt >= WatchEndMilliseconds && ktSystem::ShutdownState == 0) ktSystem::Shutdown();
-        if (Play.aheadCount == 0) return 0;
+        return 0;
     }
     if (Play.paused) return 0;
     Play.wallMilliseconds += uint64_t(elapsed) * uint64_t(Play.speed);

@@ -85,11 +85,15 @@ void FormatScoreLine(char* line, size_t size) {
     std::snprintf(line, size, format, StageNo, MaxCombo, static_cast<unsigned>(Score), PathBuffer);
 }
 
-void ResultsFrame() {
+void DrawResultsScreen() {
     ktDraw::ClearScreen();
     DrawDigitWall();
     ktDraw::DrawObject(120, 110, ChipsImage2, 0, 120, 80, 140);
     ktDraw::Flip();
+}
+
+void ResultsFrame() {
+    DrawResultsScreen();
 
     if (ktSystem::GetKeyState(ktPlatform::VK_RETURN) < 0 || ktSystem::PadButton(0, 4) == 1) {
         AppendScoreLine();

@@ -168,6 +168,12 @@ TEST_F(ReplayTest, AReplayIsWatchedAtItsPaceToItsResultsAndTheProgramEnds) {
     ASSERT_TRUE(turns(60));
     EXPECT_GT(Playback().framesPlayed - atOnce, 100u);
     int guard = 0;
+    while (!Playback().ended) ASSERT_TRUE(turns(1) && guard++ < 100000);
+    ASSERT_TRUE(turns(1));
+    // The game reached its results, and the watcher shows them: the RESULT
+    // label over the wall of digits.
+    const ktDraw::Picture* sheet = ktDraw::ImageObjects[ChipsImage2].surface;
+    EXPECT_EQ(ShownPixel(160, 120), sheet->pixels[130 * sheet->pitch + 40]);
     while (turns(1)) ASSERT_LT(guard++, 100000);
     EXPECT_EQ(std::tuple(Playback().framesPlayed, Playback().firstMismatch, ktSystem::SceneId), std::tuple(replay.frames, -1, 4));
     EXPECT_EQ(std::tuple(fs::exists(folder + "/point.txt"), fs::exists(folder + "/replays"), ReplayExitStatus()),

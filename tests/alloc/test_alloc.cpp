@@ -11,6 +11,7 @@
 
 #include "../game_fixture.h"
 #include "alloc_count.h"
+#include "replay.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST_F(AllocTest, AThousandFramesOfABusyStageAllocateNothing) {
             if (random() % 8 == 0) ktScript::State.keys[vk] ? ktScript::ReleaseKey(vk) : ktScript::PressKey(vk);
     };
     for (int turn = 0; turn < 10000 && StageTime < bossStreamSeconds - 8.0f; turn++) randomKeys(), Step();
-    ASSERT_EQ(std::tuple(ktSystem::SceneId, StageNo), std::tuple(1, 4));
+    ASSERT_EQ(std::tuple(ktSystem::SceneId, StageNo, Recording()), std::tuple(1, 4, 1));  // a recorded game
     Bombs = 15, ReverseStock = 2;
     // Scaffolding, not the game: the scripted platform's list of sound calls
     // is a growing list of strings.
