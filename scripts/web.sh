@@ -33,11 +33,13 @@ install() {
 }
 
 # The data folder (and, for the test, the native benchmark to set the
-# browser's figure against) come from the native build.
+# browser's figure against, and the simulator that records a replay for the
+# page to watch and verifies the one the page recorded) come from the native
+# build.
 scripts/deps.sh
 install emscripten:emcc
 native_targets=(data)
-[ "$action" = test ] && native_targets+=(grazerunner_bench)
+[ "$action" = test ] && native_targets+=(grazerunner_bench grazerunner-sim)
 cmake --preset default >/dev/null
 cmake --build --preset default --target "${native_targets[@]}"
 

@@ -6,12 +6,20 @@
 //     the engine's own box, and the game goes on.
 //   - The test site (one stage, its boss falls at the first hit): a game
 //     from the title to the results; its line is in the log and in
-//     point.txt after a reload. With the browser's storage closed the log
+//     point.txt after a reload, its replay is listed, downloads as the game
+//     wrote it, verifies natively with the same line, is watched from the
+//     list to its end and deleted. With the browser's storage closed the log
 //     lasts for the visit, and the page says so (and the sound, without an
 //     audio worklet, goes through the page's fallback, started by a later
-//     gesture when the first is refused). Two pages adding a line at the
-//     same moment keep both, after a log kept before; a line the storage
-//     refused is kept with the next.
+//     gesture when the first is refused); a replay that cannot be written
+//     is told on the page. Two pages adding a line at the same moment keep
+//     both, after a log kept before; a line the storage refused is kept with
+//     the next while the storage refuses every replay, which lasts for the
+//     visit.
+//   - Replays on the test site: one recorded natively by the simulator,
+//     given by ?replay=, plays to the picture the game ended on natively
+//     and keeps nothing; a damaged one gets the engine's box and the page
+//     says it could not be played; a file opened or dropped is watched.
 //   - The site: no console error, the title picture drawn pixel for pixel,
 //     Enter, Z, Z reach play and the picture moves, a hidden tab pauses the
 //     game and showing it resumes it (its silence is no gap), a minute of
@@ -32,9 +40,15 @@ const zlib = require('zlib');
 const puppeteer = require('puppeteer-core');
 
 const root = path.resolve(__dirname, '../..');
+const sim = path.join(root, 'build/grazerunner-sim');
+const work = path.join(root, 'build-web/browser-test');
+const served = path.join(work, 'files');  // under /files/
 // The site as built, or as unpacked from its archive (scripts/release.sh).
 const siteFolder = process.env.GRAZE_WEB_SITE || path.join(root, 'build-web/site');
 const playSeconds = Number(process.env.GRAZE_WEB_PLAY_SECONDS || 60);
+// The groups of checks to run (all by default): faults, testSite, scoreLog,
+// replays, site, timing.
+const groups = (process.env.GRAZE_WEB_CHECKS || 'faults,testSite,scoreLog,replays,site,timing').split(',');
 // The steps of Chromium's slowing of the page's processor; the seconds of
 // the windows compared and of the sound's lead left free.
 const throttleRates = [20, 30, 45, 70, 100, 150];
@@ -57,13 +71,15 @@ function packageWithout(pack, name) {
 }
 
 // /site/ and /test/ serve the two sites, /timing/ the test site's page
-// running the timing program (bench/web/frame_timing.cpp) in place of the game;
+// running the timing program (bench/web/frame_timing.cpp) in place of the game,
+// /files/ the replays made for the test;
 // /missing/, /damaged/ and /nopicture/ the site without its data package,
 // with the package cut short, and with a package that lacks the menu bar
 // picture.
 function serve() {
   const pack = fs.readFileSync(path.join(siteFolder, 'data.pack'));
   const packs = {missing: null, damaged: pack.subarray(0, pack.length >> 1), nopicture: packageWithout(pack, 'tlop.bmp')};
+  const folders = {test: path.join(root, 'build-web/test-site'), timing: path.join(root, 'build-web/test-site'), files: served};
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
   const server = http.createServer((request, response) => {
     const [, prefix, ...rest] = new URL(request.url, 'http://host').pathname.split('/');
@@ -71,8 +87,8 @@ function serve() {
     let body = null;
     if (name === 'data.pack' && prefix in packs) {
       body = packs[prefix];
-    } else if (['site', 'test', 'timing', ...Object.keys(packs)].includes(prefix) && !name.includes('..')) {
-      const folder = ['test', 'timing'].includes(prefix) ? path.join(root, 'build-web/test-site') : siteFolder;
+    } else if (['site', ...Object.keys(folders), ...Object.keys(packs)].includes(prefix) && !name.includes('..')) {
+      const folder = folders[prefix] || siteFolder;
       try { body = fs.readFileSync(path.join(folder, name)); } catch { body = null; }
     }
     if (body && prefix === 'timing' && name === 'index.html') body = body.toString().replace('grazerunner.js', 'frame_timing.js');
@@ -161,12 +177,57 @@ function expectTitlePicture(canvas) {
   assert.strictEqual(wrong, 0, `${wrong} pixels of the title differ from start.bmp`);
 }
 
+// The pixels of a 320 × 240 24-bit BMP (the simulator's shot) that differ
+// from the canvas's, outside the rectangle [x0, y0, x1, y1] of `skip`.
+function differingPixels(bmp, canvas, [x0, y0, x1, y1]) {
+  let wrong = 0;
+  for (let y = 0; y < 240; y++) {
+    for (let x = 0; x < 320; x++) {
+      const at = 54 + (239 - y) * 960 + x * 3;
+      const skipped = x >= x0 && x < x1 && y >= y0 && y < y1;
+      if (!skipped && [bmp[at + 2], bmp[at + 1], bmp[at]].some((value, i) => canvas[(y * 320 + x) * 4 + i] !== value)) wrong++;
+    }
+  }
+  return wrong;
+}
+
+// A replay recorded natively by the simulator with the test site's data (one
+// stage, a weak boss: the game reaches its results in half a second of play),
+// the picture that game ended on, and the replay cut in half, for /files/.
+function recordNativeReplay() {
+  const folder = path.join(work, 'native'), data = path.join(folder, 'data');
+  fs.rmSync(folder, {recursive: true, force: true});
+  fs.mkdirSync(data, {recursive: true});
+  const built = path.join(root, 'build/data'), crafted = path.join(__dirname, 'data');
+  for (const name of fs.readdirSync(built)) {
+    if (!fs.existsSync(path.join(crafted, name))) fs.symlinkSync(path.join(built, name), path.join(data, name));
+  }
+  for (const name of fs.readdirSync(crafted)) fs.copyFileSync(path.join(crafted, name), path.join(data, name));
+  execFileSync(sim, ['-'], {input: [`root ${folder}`, 'seed 5', 'step 16', 'hold Enter', 'frames 2', 'release Enter',
+    'hold Z', 'frames 2', 'release Z', 'frames 1', 'hold Z', 'frames 1', 'release Z', 'until SceneId == 4 5000',
+    `shot ${folder}/end.bmp`].join('\n')});
+  const [name] = fs.readdirSync(path.join(folder, 'replays'));
+  const replay = fs.readFileSync(path.join(folder, 'replays', name));
+  fs.mkdirSync(served, {recursive: true});
+  fs.writeFileSync(path.join(served, 'native.grr'), replay);
+  fs.writeFileSync(path.join(served, 'damaged.grr'), replay.subarray(0, replay.length >> 1));
+  return fs.readFileSync(path.join(folder, 'end.bmp'));
+}
+
+// The storage's keys: watching a replay adds none (no line, no replay, nothing of its own).
+const storedKeys = page => page.evaluate(() => Object.keys(localStorage).sort());
+const replaysListed = page => page.$$eval('#replays li', items => items.map(item => item.firstChild.textContent));
+const download = (page, selector) => page.evaluate(async selector =>
+  Array.from(new Uint8Array(await (await fetch(document.querySelector(selector).href)).arrayBuffer())), selector);
+
 async function faults() {
   const messages = [
     ['no data package: the page says the data could not be loaded', 'missing/', null,
       /data \(data\.pack\) could not be loaded: 404/],
     ['a data package cut short: the page says it is damaged', 'damaged/', null, /data \(data\.pack\) is damaged/],
     ['a browser without WebAssembly: the page says so', 'site/', () => { delete window.WebAssembly; }, /cannot run WebAssembly/],
+    ['a replay address with nothing there: the page says it could not be fetched', 'test/?replay=../files/none.grr', null,
+      /^The replay could not be played: \.\.\/files\/none\.grr could not be fetched: 404/],
   ];
   for (const [name, address, beforeLoad, message] of messages) {
     await checkPage(name, address, beforeLoad, async page => {
@@ -201,16 +262,43 @@ async function finishGame(page) {
 }
 
 async function testSite() {
-  await checkPage('test site: a whole game; its line is kept in point.txt over a reload', 'test/', null, async page => {
+  await checkPage('test site: a whole game; its line and its replay are kept over a reload, the replay downloads as ' +
+    'written and verifies natively, is watched from the list and deleted', 'test/', null, async page => {
     await page.evaluate(() => localStorage.clear());
     const line = await finishGame(page);
     assert.strictEqual(await page.$eval('#download', link => link.hidden), false);
+    const [names, written] = await page.evaluate(() => {
+      const names = Module.FS.readdir('replays').filter(entry => entry.endsWith('.grr'));
+      return [names, Array.from(Module.FS.readFile(`replays/${names[0]}`))];
+    });
+    assert.strictEqual(names.length, 1);
+    const [name] = names;
     await page.reload();
     await waitForFirstFrame(page);
     assert.strictEqual((await text(page, 'log')).trim(), line);
     assert.strictEqual(await page.evaluate(() => new TextDecoder().decode(Module.FS.readFile('point.txt'))), `${line}\n`);
     assert.strictEqual(await text(page, 'storage'), '');
-    assert.deepStrictEqual(page.problems, []);
+    // Through the storage and back, byte for byte: the list's download and
+    // the file written back into the file system.
+    const points = /POINT (\d+)/.exec(line)[1];
+    assert.match((await replaysListed(page)).join('|'), new RegExp(`^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d STANDARD BRIONY ${points} points $`));
+    assert.strictEqual(await page.$eval('#replays .download', link => link.download), name);
+    const downloaded = Buffer.from(await download(page, '#replays .download'));
+    assert.ok(downloaded.equals(Buffer.from(written)), 'the download differs from what the game wrote');
+    const restored = await page.evaluate(name => Array.from(Module.FS.readFile(`replays/${name}`)), name);
+    assert.ok(Buffer.from(restored).equals(Buffer.from(written)), 'the file restored differs from what the game wrote');
+    const recorded = path.join(work, 'recorded-in-browser.grr');
+    fs.writeFileSync(recorded, downloaded);
+    assert.strictEqual(execFileSync(sim, ['verify', recorded], {encoding: 'utf8'}), `${recorded}: ${line} ok\n`);
+    const before = await storedKeys(page);
+    await Promise.all([page.waitForNavigation(), page.click('#replays .watch')]);
+    await stopped(page);
+    assert.match(await text(page, 'message'), /^The replay has ended\./);
+    assert.deepStrictEqual(await storedKeys(page), before);
+    await page.click('#replays .delete');
+    assert.deepStrictEqual([await replaysListed(page), await text(page, 'no-replays')], [[], '(no replay yet)']);
+    assert.deepStrictEqual((await storedKeys(page)).filter(key => key.includes('replays/')), []);
+    assert.deepStrictEqual(page.problems, [`dialog: Delete the replay ${name}?`]);
   });
   // No storage, no audio worklets, and the first gesture does not start the
   // sound (on some phones the start of a touch does not count).
@@ -226,13 +314,16 @@ async function testSite() {
     };
   };
   await checkPage('test site: no storage, no audio worklet, a first gesture refused: the log lasts for the visit, ' +
-    'sound plays all the same', 'test/', closed, async page => {
+    'sound plays all the same; a replay that cannot be written is told on the page', 'test/', closed, async page => {
       await waitForFirstFrame(page);
+      await page.evaluate(() => Module.FS.writeFile('replays', ''));  // no folder for replays can be made
       await page.touchscreen.tap(160, 120);  // a touch, its pointer and a click: the first refused
       await finishGame(page);
       assert.match(await text(page, 'storage'), /lasts until the page is closed/);
       assert.strictEqual(await page.evaluate(() => Graze.audio.queue !== null && Graze.audio.queue.fed), true);
-      assert.deepStrictEqual(page.problems, []);
+      const notice = await text(page, 'notices');
+      assert.match(notice, /^cannot write the replay replays\/\S+\.grr in the working folder; it is not saved$/);
+      assert.deepStrictEqual(page.problems, [`console: grazerunner: ${notice}`]);
     });
 }
 
@@ -282,11 +373,12 @@ async function scoreLog() {
     for (const page of pages) assert.deepStrictEqual(page.problems, []), await page.close();
   });
   // The first write of the log is refused (the storage is full, say); later
-  // ones go through.
+  // ones go through. Every replay is refused (too large for what is left).
   const refusesOnce = () => {
     const setItem = Storage.prototype.setItem;
     let refused = false;
     Storage.prototype.setItem = function (key, value) {
+      if (key.startsWith('grazerunner:replays/')) throw new DOMException('The storage is full', 'QuotaExceededError');
       if (!refused && key.startsWith('grazerunner:point.txt')) {
         refused = true;
         throw new DOMException('The storage is full', 'QuotaExceededError');
@@ -294,17 +386,66 @@ async function scoreLog() {
       return setItem.call(this, key, value);
     };
   };
-  await checkPage('test site: a line the storage refused is kept with the next one', 'test/', refusesOnce, async page => {
+  await checkPage('test site: a line the storage refused is kept with the next one, though the storage refuses the replay, ' +
+    'which lasts for the visit', 'test/', refusesOnce, async page => {
     await page.evaluate(() => localStorage.clear());
     const line = await finishGame(page);
     assert.match(await text(page, 'storage'), /lasts until the page is closed/);
     assert.strictEqual(await page.evaluate(() => fetch(document.getElementById('download').href).then(r => r.text())),
       `${line}\n`);
+    assert.match(await text(page, 'replay-storage'), /did not take a replay/);
+    assert.match((await replaysListed(page)).join('|'), /^[^|]* \(not kept\) $/);
+    const written = await page.evaluate(() =>
+      Array.from(Module.FS.readFile(`replays/${Module.FS.readdir('replays').find(entry => entry.endsWith('.grr'))}`)));
+    assert.deepStrictEqual(await download(page, '#replays .download'), written);
     await addLine(page, 'NEXT');
     assert.strictEqual(await text(page, 'storage'), '');
-    const {shown, download, file} = await logEverywhere(page);
+    assert.match(await text(page, 'replay-storage'), /did not take a replay/);
+    const {shown, download: log, file} = await logEverywhere(page);
     assert.strictEqual(file, `${line}\nNEXT\n`);
-    assert.deepStrictEqual([shown, download], [file, file]);
+    assert.deepStrictEqual([shown, log], [file, file]);
+    assert.deepStrictEqual(await replaysListed(page), []);
+    assert.deepStrictEqual(page.problems, []);
+  });
+}
+
+async function replays(nativeEnd) {
+  await checkPage('test site: a replay recorded natively, given by ?replay=, plays to the picture its game ended on; ' +
+    'the page says so, and nothing is kept', 'test/index.html?replay=../files/native.grr', () => {
+    window.keysBefore = Object.keys(localStorage).sort();
+  }, async page => {
+    await page.waitForFunction(() => document.getElementById('watching').textContent !== '', {timeout: 15000});
+    assert.match(await text(page, 'watching'), /^Watching the replay .* STANDARD BRIONY \d+ points\. Space pauses/);
+    await stopped(page);
+    assert.match(await text(page, 'message'), /^The replay has ended\./);
+    assert.strictEqual(await page.$eval('#message a', link => link.getAttribute('href')), 'index.html');
+    // All but the REPLAY sign over it (at 42, 2; 80 × 20).
+    assert.strictEqual(differingPixels(nativeEnd, await pixels(page), [42, 2, 122, 22]), 0);
+    assert.deepStrictEqual(await storedKeys(page), await page.evaluate(() => window.keysBefore));
+    assert.deepStrictEqual(page.problems, []);
+  });
+  await checkPage('test site: a damaged replay given by ?replay= (an absolute address): the engine\'s box, and the page ' +
+    'says it could not be played', `test/?replay=${encodeURIComponent(`${base}/files/damaged.grr`)}`, null, async page => {
+    await stopped(page);
+    assert.match(await text(page, 'message'), /^The replay could not be played: it is cut short .*\.Play the game$/);
+    assert.strictEqual(page.problems.length, 1);
+    assert.match(page.problems[0], /^dialog: エラー発生\n\nReplay : watched\/damaged\.grr cannot be played: it is cut short/);
+  });
+  await checkPage('test site: a replay file opened, or dropped on the page, is watched', 'test/', null, async page => {
+    await started(page);
+    const input = await page.$('#open-replay');
+    await Promise.all([page.waitForNavigation(), input.uploadFile(path.join(served, 'native.grr'))]);
+    assert.strictEqual(new URL(page.url()).search, '?open=native.grr');
+    await page.waitForFunction(() => document.getElementById('watching').textContent !== '', {timeout: 15000});
+    const bytes = fs.readFileSync(path.join(served, 'native.grr')).toString('latin1');
+    await Promise.all([page.waitForNavigation(), page.evaluate(bytes => {
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([Uint8Array.from(bytes, c => c.charCodeAt(0))], 'a dropped replay.grr'));
+      document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
+    }, bytes)]);
+    assert.strictEqual(new URL(page.url()).search, '?open=a_dropped_replay.grr');
+    await stopped(page);
+    assert.match(await text(page, 'message'), /^The replay has ended\./);
     assert.deepStrictEqual(page.problems, []);
   });
 }
@@ -428,6 +569,7 @@ async function timing() {
 
 async function main() {
   const started = Date.now();
+  const nativeEnd = recordNativeReplay();
   const server = await serve();
   base = `http://127.0.0.1:${server.address().port}`;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'grz-chromium-'));
@@ -436,11 +578,8 @@ async function main() {
       '--disable-component-update', '--disable-sync', `--user-data-dir=${profile}`],
   });
   try {
-    await faults();
-    await testSite();
-    await scoreLog();
-    await site();
-    await timing();
+    const all = {faults, testSite, scoreLog, replays: () => replays(nativeEnd), site, timing};
+    for (const group of groups) await all[group]();
   } finally {
     await browser.close();
     server.close();

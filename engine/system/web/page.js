@@ -1,9 +1,10 @@
 // The page around the game: it unpacks the data folder into the program's
 // file system and starts the program, shows the game's pictures on the
 // canvas scaled by whole factors, plays its sound once the player has
-// pressed a key or clicked, keeps the score log in the browser's storage and
-// shows it, and says so on the page when anything goes wrong. The program's
-// side is engine/system/sys_web.cpp.
+// pressed a key or clicked, keeps the score log and the replays in the
+// browser's storage and lists them, starts the program watching a replay
+// when the address asks for one, and says so on the page when anything goes
+// wrong. The program's side is engine/system/sys_web.cpp.
 'use strict';
 
 const Graze = (() => {
@@ -14,10 +15,29 @@ const Graze = (() => {
     if (element) element.textContent = text;
   }
 
-  // Shows a message over the game in place of the canvas: a fault, or the end.
-  function showMessage(text) {
+  // Shows a message over the game in place of the canvas: a fault, or the
+  // end; with a link to the game (the page without a replay to watch).
+  function showMessage(text, linkToGame = false) {
     say('message', text);
+    if (linkToGame) {
+      const link = document.createElement('a');
+      link.href = 'index.html';
+      link.textContent = 'Play the game';
+      $('message').append(document.createElement('br'), link);
+    }
     document.body.classList.add('stopped');
+  }
+
+  // What the program says on its standard error for the player (its lines
+  // start with "grazerunner:": a replay or log that cannot be written, say),
+  // shown on the page as well as in the console.
+  function notice(text) {
+    const list = $('notices');
+    if (!list) return;
+    const item = document.createElement('li');
+    item.textContent = text;
+    list.append(item);
+    while (list.children.length > 10) list.firstElementChild.remove();
   }
 
   let failed = false;
@@ -114,21 +134,27 @@ const Graze = (() => {
     return `${storePrefix}${path}#${String(lastPieceTime).padStart(15, '0')}-${pageId}-${count}`;
   }
 
-  // Stores what is not stored yet, oldest first, as far as the storage takes
-  // it; says on the page whether anything is left out.
+  // Stores what is not stored yet, oldest first, each as far as the storage
+  // takes it (a replay too large for what is left never holds back a line
+  // of the log); says on the page whether anything is left out.
   function store() {
     if (!storage) storage = openStorage();
-    try {
-      for (const [key, value] of unsaved) {
+    for (const [key, value] of unsaved) {
+      try {
         storage.setItem(key, value);
         unsaved.delete(key);
+      } catch (error) {
+        // Left for the next write.
       }
-    } catch (error) {
-      // Left for the next write.
     }
-    say('storage', storage && unsaved.size === 0 ? '' : 'This browser does not let the page keep the score log ' +
-      '(a private window, or storage turned off or full): it lasts until the page is closed, and the page tries ' +
-      'again with each game. Download it to keep it.');
+    const left = [...unsaved.keys()].map(key => key.slice(storePrefix.length));
+    const replaysLeft = left.filter(isReplay).length;
+    say('storage', storage && left.length === replaysLeft ? '' : 'This browser does not let the page keep the ' +
+      'score log (a private window, or storage turned off or full): it lasts until the page is closed, and the ' +
+      'page tries again with each game. Download it to keep it.');
+    say('replay-storage', replaysLeft === 0 ? '' : `This browser's storage did not take ${replaysLeft === 1 ?
+      'a replay' : `${replaysLeft} replays`} (marked “not kept”: the storage is turned off or full). ` +
+      'It lasts until the page is closed: download it to keep it, or delete older replays to make room.');
   }
 
   // Every file kept, stored or not, as path → text.
@@ -152,7 +178,8 @@ const Graze = (() => {
     return files;
   }
 
-  // The files kept in the storage, written back into the file system.
+  // The files kept in the storage, written back into the file system (the
+  // replays too, so that the game names a new one apart from them).
   function restoreFiles(FS) {
     store();
     for (const [path, text] of keptFiles()) {
@@ -165,8 +192,8 @@ const Graze = (() => {
   const logName = 'point.txt';
   let logUrl = null;
 
-  function showLog() {
-    const text = keptFiles().get(logName) || '';
+  function showLog(files) {
+    const text = files.get(logName) || '';
     say('log', text || '(no game finished yet)');
     const link = $('download');
     if (!link) return;
@@ -178,7 +205,10 @@ const Graze = (() => {
 
   // Keeps what the game wrote to a file this turn: the bytes appended from
   // `from` on as a piece of their own, or the whole file when `from` is -1.
+  // The temporary folder is the program's scratch (the stage files of a
+  // replay being watched): nothing there is kept.
   function keep(path, from) {
+    if (path.startsWith('/tmp/')) return;
     let bytes;
     try {
       bytes = Module.FS.readFile(path);
@@ -202,10 +232,235 @@ const Graze = (() => {
       unsaved.set(whole, latin1(bytes));
     }
     store();
-    showLog();
+    showKept();
   }
 
-  window.addEventListener('storage', showLog);  // another page of the game added a line
+  function showKept() {
+    const files = keptFiles();
+    showLog(files);
+    showReplays(files);
+  }
+
+  window.addEventListener('storage', showKept);  // another page of the game added a line or a replay
+
+  // ---- Replays -----------------------------------------------------------------
+  //
+  // The game saves each game it records as replays/<date>_<time>_<DIFFICULTY>_
+  // <SHIP>_<points>[_unfinished].grr, kept whole in the storage like any file
+  // the game writes (as a latin1 string: each byte one character, which the
+  // storage gives back unchanged). The page lists them from their INFO chunk
+  // (see game/replay.h), offers each for download and to watch: watching
+  // reloads the page with a query naming the replay, and the page starts the
+  // program with the replay's path as its argument.
+  //   ?watch=NAME      the kept replay replays/NAME
+  //   ?replay=ADDRESS  a replay fetched from ADDRESS (relative to the page,
+  //                    or another site's that allows it by CORS)
+  //   ?open=NAME       a file the player opened or dropped on the page, held
+  //                    for the tab in its session storage
+  // Replays to watch are written into watched/ in the program's file system,
+  // which is not kept.
+
+  const replayFolder = 'replays/';
+  const isReplay = path => path.startsWith(replayFolder) && path.endsWith('.grr');
+  const openedKey = `${storePrefix}opened:`;
+  const watchFolder = 'watched/';
+  let replayUrls = [];
+  let watching = null;  // the replay being watched: {name, failed}
+
+  const bytesOf = text => Uint8Array.from(text, c => c.charCodeAt(0));
+
+  // The replay's INFO chunk as key → value, or null when the file does not
+  // start with one.
+  function replayInfo(text) {
+    if (!text.startsWith('GRReplay') || text.slice(12, 16) !== 'INFO' || text.length < 20) return null;
+    const length = [16, 17, 18, 19].reduce((sum, at, i) => sum + text.charCodeAt(at) * 2 ** (8 * i), 0);
+    const lines = new TextDecoder().decode(bytesOf(text.slice(20, 20 + length))).split('\n');
+    const info = {};
+    for (const line of lines) {
+      const equals = line.indexOf('=');
+      if (equals > 0) info[line.slice(0, equals)] = line.slice(equals + 1);
+    }
+    return info;
+  }
+
+  // A replay in words: when it was recorded, the difficulty, the ship, the
+  // points and whether it reached the results; from its INFO chunk, else
+  // from its name.
+  function describeReplay(name, text) {
+    const info = replayInfo(text);
+    if (info && info.recorded && info.difficulty && info.ship) {
+      const points = /POINT (\d+)/.exec(info.result || '');
+      return `${info.recorded.replace('T', ' ').slice(0, 16)} ${info.difficulty} ${info.ship} ` +
+        `${points ? points[1] : '?'} points${info.finished === '1' ? '' : ' (unfinished)'}`;
+    }
+    const named = /^(\d{4}-\d\d-\d\d)_(\d\d)(\d\d)\d\d_([A-Z]+)_([A-Z]+)_(\d+)(_unfinished)?/.exec(name);
+    if (!named) return name;
+    const [, date, hours, minutes, difficulty, ship, points, unfinished] = named;
+    return `${date} ${hours}:${minutes} ${difficulty} ${ship} ${points} points${unfinished ? ' (unfinished)' : ''}`;
+  }
+
+  function action(text, attributes, onClick) {
+    const element = document.createElement(onClick ? 'button' : 'a');
+    element.textContent = text;
+    Object.assign(element, attributes);
+    if (onClick) element.addEventListener('click', onClick);
+    return element;
+  }
+
+  // The replays kept (and those the storage refused, marked), newest first,
+  // each to watch, download or delete.
+  function showReplays(files) {
+    const list = $('replays');
+    if (!list) return;
+    for (const url of replayUrls) URL.revokeObjectURL(url);
+    replayUrls = [];
+    const paths = [...files.keys()].filter(isReplay).sort().reverse();
+    list.replaceChildren(...paths.map(path => {
+      const name = path.slice(replayFolder.length), text = files.get(path);
+      const kept = !unsaved.has(storePrefix + path);
+      const url = URL.createObjectURL(new Blob([bytesOf(text)], {type: 'application/x-grazerunner-replay'}));
+      replayUrls.push(url);
+      const item = document.createElement('li');
+      item.dataset.path = path;
+      item.append(`${describeReplay(name, text)}${kept ? '' : ' (not kept)'} `,
+        kept ? action('Watch', {href: `?watch=${encodeURIComponent(name)}`, className: 'watch'})
+          : action('Watch', {className: 'watch'}, () => watchOpened(name, text)), ' ',
+        action('Download', {href: url, download: name, className: 'download'}), ' ',
+        action('Delete', {className: 'delete'}, () => forget(path)));
+      return item;
+    }));
+    say('no-replays', paths.length ? '' : '(no replay yet)');
+  }
+
+  // Deletes a replay from the storage (and the visit), once the player agrees.
+  function forget(path) {
+    if (!window.confirm(`Delete the replay ${path.slice(replayFolder.length)}?`)) return;
+    unsaved.delete(storePrefix + path);
+    try {
+      storage.removeItem(storePrefix + path);
+    } catch (error) {
+      // No storage: it was only in the visit.
+    }
+    try {
+      Module.FS.unlink(path);
+    } catch (error) {
+      // Not in the file system.
+    }
+    store();
+    showKept();
+  }
+
+  // Watches a replay the page holds (opened, dropped, or not kept): it is
+  // held for the tab in its session storage over the reload.
+  function watchOpened(name, text) {
+    try {
+      const held = window.sessionStorage;
+      for (let i = held.length - 1; i >= 0; i--) if (held.key(i).startsWith(openedKey)) held.removeItem(held.key(i));
+      held.setItem(openedKey + name, text);
+    } catch (error) {
+      notice(`This browser would not hold ${name} for the page to play it (${error.message}).`);
+      return;
+    }
+    location.assign(`?open=${encodeURIComponent(name)}`);
+  }
+
+  // A name for the file system from a file's name or an address's last part.
+  const fileName = name => name.replace(/[^\w.-]/g, '_').replace(/^\.+/, '_').slice(-100) || 'replay.grr';
+
+  async function openFile(file) {
+    if (!file) return;
+    let text;
+    try {
+      text = latin1(new Uint8Array(await file.arrayBuffer()));
+    } catch (error) {
+      notice(`${file.name} cannot be read (${error.message}).`);
+      return;
+    }
+    watchOpened(fileName(file.name), text);
+  }
+
+  function listenForFiles() {
+    const input = $('open-replay');
+    if (input) input.addEventListener('change', () => openFile(input.files[0]));
+    const carriesFiles = event => event.dataTransfer && [...event.dataTransfer.types].includes('Files');
+    window.addEventListener('dragover', event => {
+      if (!carriesFiles(event)) return;
+      event.preventDefault();
+      event.dataTransfer.dropEffect = 'copy';
+    });
+    window.addEventListener('drop', event => {
+      if (!carriesFiles(event)) return;
+      event.preventDefault();
+      openFile(event.dataTransfer.files[0]);
+    });
+  }
+
+  // The replay the address asks to watch: its name, and a promise of its
+  // bytes (a failure says why it cannot be had); null to play the game.
+  function replayAsked() {
+    const query = new URLSearchParams(location.search);
+    if (query.has('replay')) {
+      const address = query.get('replay');
+      let url;
+      try {
+        url = new URL(address, location.href);
+      } catch (error) {
+        return {name: address, bytes: Promise.reject(new Error(`${address} is no address`))};
+      }
+      const last = url.pathname.split('/').pop();
+      let name = last;
+      try {
+        name = decodeURIComponent(last);
+      } catch (error) {
+        // Left as it came.
+      }
+      name = fileName(name);
+      const bytes = fetch(url).then(response => {
+        if (!response.ok) throw new Error(`${address} could not be fetched: ${response.status} ${response.statusText}`);
+        return response.arrayBuffer();
+      }, error => {
+        throw new Error(`${address} could not be fetched: ${error.message}`);
+      }).then(buffer => new Uint8Array(buffer));
+      return {name, bytes};
+    }
+    if (query.has('watch')) {
+      const name = query.get('watch');
+      if (!storage) storage = openStorage();
+      const text = /^[^/]+\.grr$/.test(name) ? keptFiles().get(replayFolder + name) : undefined;
+      return {name, kept: true, bytes: text !== undefined ? Promise.resolve(bytesOf(text))
+        : Promise.reject(new Error(`${name} is not kept in this browser (it was deleted, or the site's data cleared)`))};
+    }
+    if (query.has('open')) {
+      const name = fileName(query.get('open'));
+      let text = null;
+      try {
+        text = window.sessionStorage.getItem(openedKey + name);
+      } catch (error) {
+        // No session storage: as if not held.
+      }
+      return {name, bytes: text !== null ? Promise.resolve(bytesOf(text))
+        : Promise.reject(new Error(`${name} is no longer held by this tab: open it again`))};
+    }
+    return null;
+  }
+
+  // The program's arguments: the path of the replay to watch, written into
+  // the file system, or none.
+  function watchArguments(FS, asked, bytes) {
+    if (!asked) return [];
+    const path = asked.kept ? replayFolder + asked.name : watchFolder + asked.name;
+    if (!asked.kept) {
+      FS.mkdirTree(watchFolder.slice(0, -1));
+      FS.writeFile(path, bytes);
+    }
+    watching = {name: asked.name, failed: null};
+    const head = latin1(bytes.subarray(0, 65536));  // where the INFO chunk is
+    say('watching', `Watching the replay ${describeReplay(asked.name, head)}. Space pauses and goes on, ` +
+      'F plays it 2, 4 and 8 times as fast, Escape ends it.');
+    // Space is the replay's: it does not scroll the page meanwhile.
+    window.addEventListener('keydown', event => event.key === ' ' && event.preventDefault());
+    return [path];
+  }
 
   // ---- Display: the canvas -------------------------------------------------
 
@@ -254,11 +509,17 @@ const Graze = (() => {
   }
 
   function messageBox(text, title) {
+    // The engine's box for a replay that will not play: "Replay : FILE
+    // cannot be played: why".
+    if (watching && text.startsWith('Replay : ')) watching.failed = text.replace(/^.*? cannot be played: /, '');
     window.alert(`${title}\n\n${text}`);
   }
 
   function ended() {
-    showMessage('The game has ended. Reload the page to play again.');
+    say('watching', '');
+    if (!watching) showMessage('The game has ended. Reload the page to play again.');
+    else if (watching.failed) showMessage(`The replay could not be played: ${watching.failed}.`, true);
+    else showMessage('The replay has ended.', true);
   }
 
   // ---- Sound -----------------------------------------------------------------
@@ -451,11 +712,17 @@ const Graze = (() => {
         'a current Firefox, Chrome, Edge or Safari can.');
     }
     say('status', 'Loading…');
+    listenForFiles();
+    const asked = replayAsked();  // fetched meanwhile
+    if (asked) asked.bytes.catch(() => {});  // a failure is told once the program could start
     const runtime = new Promise(resolve => {
       window.Module = {
         noInitialRun: true,
         print: text => console.log(text),
-        printErr: text => console.warn(text),
+        printErr: text => {
+          console.warn(text);
+          if (text.startsWith('grazerunner:')) notice(text.slice('grazerunner:'.length).trim());
+        },
         onAbort: what => fail(`the program stopped (${what}).`),
         onRuntimeInitialized: resolve,
       };
@@ -473,9 +740,11 @@ const Graze = (() => {
         FS.writeFile(name, bytes);
       }
       restoreFiles(FS);
-      showLog();
+      showKept();
       say('status', '');
-      Module.callMain([]);
+      if (!asked) return Module.callMain([]);
+      asked.bytes.then(bytes => Module.callMain(watchArguments(FS, asked, bytes)),
+        error => showMessage(`The replay could not be played: ${error.message}.`, true));
     }, error => fail(error.message));
   }
 
