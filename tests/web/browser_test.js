@@ -193,7 +193,7 @@ function differingPixels(bmp, canvas, [x0, y0, x1, y1]) {
 
 // A replay recorded natively by the simulator with the test site's data (one
 // stage, a weak boss: the game reaches its results in half a second of play),
-// the picture that game ended on, and the replay cut in half, for /files/.
+// the picture of its results, and the replay cut in half, for /files/.
 function recordNativeReplay() {
   const folder = path.join(work, 'native'), data = path.join(folder, 'data');
   fs.rmSync(folder, {recursive: true, force: true});
@@ -205,7 +205,7 @@ function recordNativeReplay() {
   for (const name of fs.readdirSync(crafted)) fs.copyFileSync(path.join(crafted, name), path.join(data, name));
   execFileSync(sim, ['-'], {input: [`root ${folder}`, 'seed 5', 'step 16', 'hold Enter', 'frames 2', 'release Enter',
     'hold Z', 'frames 2', 'release Z', 'frames 1', 'hold Z', 'frames 1', 'release Z', 'until SceneId == 4 5000',
-    `shot ${folder}/end.bmp`].join('\n')});
+    'frames 1', `shot ${folder}/end.bmp`].join('\n')});
   const [name] = fs.readdirSync(path.join(folder, 'replays'));
   const replay = fs.readFileSync(path.join(folder, 'replays', name));
   fs.mkdirSync(served, {recursive: true});
@@ -410,7 +410,7 @@ async function scoreLog() {
 }
 
 async function replays(nativeEnd) {
-  await checkPage('test site: a replay recorded natively, given by ?replay=, plays to the picture its game ended on; ' +
+  await checkPage('test site: a replay recorded natively, given by ?replay=, plays to its results; ' +
     'the page says so, and nothing is kept', 'test/index.html?replay=../files/native.grr', () => {
     window.keysBefore = Object.keys(localStorage).sort();
   }, async page => {
