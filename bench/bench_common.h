@@ -54,7 +54,7 @@ inline bool Turn(uint32_t ms) {
     int code = 0;
     if (!ktSystem::DispatchMessages(&code)) return false;
     ktScript::State.tick += ms;
-    if (ktSystem::AppActive) ktSystem::RunFrame();
+    if (ktSystem::AppActive) ktSystem::RunTurnFrames();
     return true;
 }
 

@@ -99,6 +99,12 @@ void ResultsFrame();
 // The results scene's picture (the score as a wall of digits), drawn and shown.
 void DrawResultsScreen();
 
+// ---- pause.cpp: the pause ---------------------------------------------------------------
+// P pressed (a fresh press): pauses play, or goes on.
+void PauseKeyPressed(int vk);
+// Every turn of the loop: pad button 4 pressed afresh does the same.
+void PauseBetweenFrames();
+
 // ---- player_files.cpp: the score log's and the replays' folder ----------------------------
 // Opens `name` (relative: "point.txt", "replays/x.grr"; a folder in front is
 // made when missing) in the working folder, else in the player's own data

@@ -20,7 +20,7 @@
 const GameValue GameValues[] = {
     // The engine's values that the game reads and writes.
     ENGINE_VALUE(I32, SceneId),
-    ENGINE_VALUE(F32, FrameSeconds),
+    ENGINE_ASIDE(F32, FrameSeconds),  // a measurement; GameDelta, made of it, is the play's
     ENGINE_ASIDE(I32, AppActive),
     ENGINE_ASIDE(I32, ShutdownState),
     ENGINE_ASIDE(U32, LastFrameTick),

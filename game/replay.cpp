@@ -573,6 +573,7 @@ std::string VerifyReplay(const Replay& replay, const std::string& folder, bool* 
 
 void SetReplayToWatch(const char* path) { PendingWatch = path ? path : ""; }
 int ReplayExitStatus() { return WatchStatus; }
+int WatchingReplay() { return Play.watching; }
 
 void WatchReplay() {
     if (PendingWatch.empty()) return;

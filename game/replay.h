@@ -135,6 +135,8 @@ std::string VerifyReplay(const Replay& replay, const std::string& folder, bool* 
 // it at once). A replay that will not play gets the error box, and the
 // program ends with status 1 (ReplayExitStatus).
 void SetReplayToWatch(const char* path);
+// 1 while a replay is watched in the window.
+int WatchingReplay();
 void WatchReplay();
 void ReplayKeyPressed(int vk);
 int ReplayExitStatus();

@@ -36,9 +36,15 @@ void LoadGame() {
 // A game ended with Escape (or closed by the system) in play keeps its replay.
 void BeforeShutdown() { FinishRecording(0); }
 
+// Keys pressed: the replay being watched, the pause.
+void KeyPressed(int vk) {
+    ReplayKeyPressed(vk);
+    PauseKeyPressed(vk);
+}
+
 }  // namespace
 
 const ktSystem::GameEntry GameEntryPoints = {
     LoadGame, SeedRandom, SceneTable, int(std::size(SceneTable)), ProgramIcons, ProgramIconCount,
-    GameKeys, int(std::size(GameKeys)), BeforeShutdown, ReplayKeyPressed,
+    GameKeys, int(std::size(GameKeys)), BeforeShutdown, KeyPressed, PauseBetweenFrames,
 };

@@ -134,7 +134,7 @@ protected:
         int code = 0;
         if (!ktSystem::DispatchMessages(&code)) return 0;
         ktScript::State.tick += ms;
-        if (ktSystem::AppActive) ktSystem::RunFrame();
+        if (ktSystem::AppActive) ktSystem::RunTurnFrames();
         return 1;
     }
 

@@ -161,6 +161,7 @@ TEST_F(ReplayTest, AReplayIsWatchedAtItsPaceToItsResultsAndTheProgramEnds) {
     const uint32_t atOnce = Playback().framesPlayed;
     EXPECT_NEAR(double(atOnce), double(recorded), 2.0);
     ktScript::PressKey(' ');
+    ktScript::ReleaseKey(' ');
     ASSERT_TRUE(turns(30));
     EXPECT_LE(Playback().framesPlayed, atOnce + 1);
     ktScript::PressKey(' ');

@@ -109,6 +109,13 @@ Placement PlacePicture(int32_t areaWidth, int32_t areaHeight, int32_t width, int
     return {(areaWidth - width * scale) / 2, (areaHeight - height * scale) / 2, width * scale, height * scale, scale};
 }
 
+int32_t WindowFactor(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return 1;
+    const int32_t byWidth = areaWidth * 4 / 5 / width, byHeight = areaHeight * 4 / 5 / height;
+    const int32_t factor = byWidth < byHeight ? byWidth : byHeight;
+    return factor > 1 ? factor : 1;
+}
+
 int64_t PresentWait(int64_t sinceLast, int64_t period) {
     if (sinceLast < 0 || period <= 0 || sinceLast >= period * 3 / 4) return 0;
     return period - sinceLast;

@@ -71,6 +71,9 @@ void StretchObject(int32_t x, int32_t y, int32_t object, int32_t left, int32_t t
                    int32_t right, int32_t bottom, int32_t width, int32_t height);
 void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t fill,
                    uint32_t pen, int32_t penWidth);
+// Darkens every pixel of Back in the rectangle to half its brightness (cut
+// to Back).
+void DimRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
 void Flip();
 // 0 while Flip composes pictures that are not shown (frames of a recording
 // run faster than the monitor shows them); 1 otherwise.
@@ -92,6 +95,10 @@ struct Placement {
     int32_t x, y, width, height, scale;
 };
 Placement PlacePicture(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height);
+// The whole factor of a window of its own for the picture on a screen whose
+// free area is areaWidth × areaHeight: the largest that fits in four fifths
+// of it each way (3 on a screen of 1080 lines), at least 1.
+int32_t WindowFactor(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height);
 // How long a picture waits before it is shown, so that pictures come no
 // faster than the monitor shows them: one that comes less than three
 // quarters of a refresh `period` after the last one (`sinceLast`, in the

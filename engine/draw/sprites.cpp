@@ -159,6 +159,20 @@ void DrawRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, uin
 int PresentPictures = 1;
 void (*DrawOverlay)() = nullptr;
 
+void DimRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (!Back) return;
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    if (right > Back->width) right = Back->width;
+    if (bottom > Back->height) bottom = Back->height;
+    // Each channel of RGB565 halved: one shift, and the bit each channel
+    // took from the one above it cleared.
+    for (int32_t y = top; y < bottom; y++) {
+        uint16_t* row = Row(Back, y);
+        for (int32_t x = left; x < right; x++) row[x] = uint16_t((row[x] >> 1) & 0x7BEF);
+    }
+}
+
 void Flip() {
     if (!Back || !Front) return;
     if (!PresentPictures) return;

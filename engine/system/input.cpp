@@ -22,6 +22,8 @@ extern int InFrame;
 extern int Playing;
 extern uint32_t KeysRead;
 extern uint32_t PadsRead;
+extern uint32_t KeysHeldThrough;
+extern uint32_t ButtonsHeldThrough[2];
 
 namespace {
 
@@ -77,7 +79,9 @@ const PadInput& FramePad(int pad) {
     in.readable = 1;
     in.x = int8_t(Direction(int32_t(reading.x), PadCentreX[pad]));
     in.y = int8_t(Direction(int32_t(reading.y), PadCentreY[pad]));
-    in.buttons = uint8_t(reading.buttons & 15u);
+    // A button held through a pause counts as let go until it is.
+    ButtonsHeldThrough[pad] &= reading.buttons;
+    in.buttons = uint8_t(reading.buttons & 15u & ~ButtonsHeldThrough[pad]);
     in.centreTaken = uint8_t(centreTaken);
     in.centreX = uint16_t(PadCentreX[pad]);
     in.centreY = uint16_t(PadCentreY[pad]);
@@ -92,7 +96,10 @@ int16_t GetKeyState(int vk) {
     const uint32_t bit = 1u << key;
     if (!Playing && !(KeysRead & bit)) {
         KeysRead |= bit;
-        if (Sys.KeyState(vk) < 0)
+        const bool held = Sys.KeyState(vk) < 0;
+        // A key held through a pause counts as let go until it is.
+        if (!held) KeysHeldThrough &= ~bit;
+        if (held && !(KeysHeldThrough & bit))
             ThisFrame.keys |= bit;
         else
             ThisFrame.keys &= ~bit;
@@ -120,6 +127,12 @@ int PadButton(int pad, int button) {
     PadReading reading;
     int centreTaken = 0;
     if (!ReadPad(pad, &reading, &centreTaken)) return 0;
+    return int((reading.buttons >> (button - 1)) & 1u);
+}
+
+int PeekPadButton(int pad, int button) {
+    PadReading reading{};
+    if (pad < 0 || pad > 1 || button < 1 || button > 32 || !Sys.PadRead(pad, &reading)) return 0;
     return int((reading.buttons >> (button - 1)) & 1u);
 }
 

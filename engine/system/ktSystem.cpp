@@ -19,7 +19,14 @@ uint32_t LastFrameTick = 0;
 int32_t SceneId = 0;
 
 FrameInput ThisFrame = {};
+uint64_t FramesRun = 0;
 int32_t StoodStill = 0;
+int32_t Paused = 0;
+int32_t Windowed = 0;
+// Keys (bit i: the game's key i) and pad buttons held through a pause, which
+// count as let go until they are (input.cpp).
+uint32_t KeysHeldThrough = 0;
+uint32_t ButtonsHeldThrough[2] = {0, 0};
 // The running frame's reading state (input.cpp reads through it).
 int InFrame = 0;
 int Playing = 0;
@@ -152,6 +159,7 @@ void RunFrame() {
     FrameSeconds = float(double(ThisFrame.ticks) / 1000.0);
     LastFrameTick += ThisFrame.ticks + ThisFrame.ticksAfter;
     KeysRead = PadsRead = 0;
+    FramesRun++;
     InFrame = 1;
     if (SceneId >= 0 && SceneId < SceneCount && Scenes[SceneId]) Scenes[SceneId]();
     InFrame = 0;
@@ -170,12 +178,34 @@ int DispatchMessages(int* exitCode) {
     return 1;
 }
 
-// Messages always go before frames: a frame runs only once the queue is
-// empty, so none runs after the quit message.
-int MessageLoopTurn(int* exitCode) {
-    if (!DispatchMessages(exitCode)) return 0;
-    if (!AppActive) {
-        WaitMessage();
+void PauseGame(int paused) {
+    paused = paused ? 1 : 0;
+    if (paused == Paused) return;
+    Paused = paused;
+    if (paused) {
+        StoodStill = 1;
+        ktSound::Hold(ktSound::HeldPaused);
+        return;
+    }
+    ResetFrameTimer();
+    ktSound::Release(ktSound::HeldPaused);
+    KeysHeldThrough = 0;
+    for (int i = 0; i < KeyCount; i++)
+        if (Sys.KeyState(Keys[i]) < 0) KeysHeldThrough |= 1u << i;
+    for (int pad = 0; pad < 2; pad++) {
+        PadReading reading{};
+        ButtonsHeldThrough[pad] = Sys.PadRead(pad, &reading) ? reading.buttons & 15u : 0;
+    }
+}
+
+void SwitchWindow() {
+    if (Sys.SetWindowed && Sys.SetWindowed(!Windowed)) Windowed = !Windowed;
+}
+
+void RunTurnFrames() {
+    if (Game && Game->BetweenFrames) Game->BetweenFrames();
+    if (Paused) {
+        ktDraw::Repaint();  // the paused picture stays, at the monitor's pace
     } else if (Playing) {
         // The frames of a recording that are due by now: only the last one's
         // picture is shown; with none due the last picture stays.
@@ -189,6 +219,16 @@ int MessageLoopTurn(int* exitCode) {
     } else {
         RunFrame();
     }
+}
+
+// Messages always go before frames: a frame runs only once the queue is
+// empty, so none runs after the quit message.
+int MessageLoopTurn(int* exitCode) {
+    if (!DispatchMessages(exitCode)) return 0;
+    if (AppActive)
+        RunTurnFrames();
+    else
+        WaitMessage();
     return 1;
 }
 
@@ -258,6 +298,10 @@ void ResetForTests() {
     ThisFrame = FrameInput{};
     StoodStill = 0;
     InFrame = 0;
+    Paused = 0;
+    Windowed = 0;
+    KeysHeldThrough = 0;
+    ButtonsHeldThrough[0] = ButtonsHeldThrough[1] = 0;
     PadCentreX[0] = PadCentreX[1] = 0;
     PadCentreY[0] = PadCentreY[1] = 0;
     PadCentred[0] = PadCentred[1] = 0;

@@ -38,6 +38,9 @@ struct GameEntry {
     int KeyCount = 0;
     void (*BeforeShutdown)() = nullptr;
     void (*KeyPressed)(int vk) = nullptr;
+    // Called every turn of the loop while the game is active, before its
+    // frames (outside them: what it reads is not part of a frame).
+    void (*BetweenFrames)() = nullptr;
 };
 
 // The game's entry points, once the entry point has them.
@@ -76,10 +79,27 @@ int MessageLoopTurn(int* exitCode);
 // Handles every queued message; 0 once the quit message has been taken
 // (its exit code in *exitCode), else 1.
 int DispatchMessages(int* exitCode);
+// What one turn of the loop runs while the game is active: the game's
+// between-frames step, then its frame (none while paused; those due of a
+// recording being played).
+void RunTurnFrames();
 // One frame: take its input (measure FrameSeconds), call the scene's
 // handler. While frames are played from a recording, the input comes from
 // it; with none left, no frame runs.
 void RunFrame();
+
+// ---- Pause and the window ---------------------------------------------------
+// 1 while the game is paused: no frame runs, the sound is held, the last
+// picture stays; going on resets the frame timer, and keys and pad buttons
+// held through the pause count as let go until they are.
+extern int32_t Paused;
+void PauseGame(int paused);
+// 1 while the game shows in a window of its own; F11 and Alt+Enter switch.
+extern int32_t Windowed;
+void SwitchWindow();
+// A pad button read now, outside any frame, without taking the pad's centre
+// (1 held).
+int PeekPadButton(int pad, int button);
 
 // ---- Frames recorded and played again -------------------------------------
 // What the running (or last) frame read: its tick steps, the game's keys
@@ -87,6 +107,8 @@ void RunFrame();
 // each key and pad it asks about, and every later question in that frame
 // has the same answer: a frame is played again exactly from its input.
 extern FrameInput ThisFrame;
+// Frames run since the program started.
+extern uint64_t FramesRun;
 // 1 when the game stood still (inactive) since the last frame.
 extern int32_t StoodStill;
 // Told of every frame's input once the frame has run (null: none).
@@ -139,7 +161,9 @@ extern int32_t ClientTop;
 
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
 int Shutdown();
-void HandleKeyDown(int key);
+// Escape shuts down (also when repeated); any other key pressed afresh goes to
+// the game (GameEntry::KeyPressed).
+void HandleKeyDown(int key, int repeated = 0);
 
 // The message queue of the one window thread.
 void PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -67,8 +67,10 @@ constexpr int VK_C = 0x43;
 constexpr int VK_X = 0x58;
 constexpr int VK_Z = 0x5A;
 constexpr int VK_NUMPAD5 = 0x65;
+constexpr int VK_P = 0x50;
 constexpr int VK_F4 = 0x73;
 constexpr int VK_F10 = 0x79;
+constexpr int VK_F11 = 0x7A;
 
 // One joystick reading: raw axes 0..65535, bit n of `buttons` is button n+1
 // (1 south, 2 east, 3 west, 4 Start on a pad whose layout is known), and the
@@ -97,6 +99,10 @@ struct Platform {
     // window is the active one is asked once it is shown (1 active).
     int (*CreateMainWindow)(const char* title, WindowProcedure proc);
     int (*WindowActive)();
+    // Shows the game in a window of its own (1) or over the whole screen (0),
+    // the window sized by ktDraw::WindowFactor: 1 done, 0 not (null where the
+    // system keeps that choice, as a browser does).
+    int (*SetWindowed)(int windowed);
     void (*MinimiseWindow)();
     void (*DestroyMainWindow)();
     // Input method editor on (1) or off (0).

@@ -20,6 +20,11 @@ int CreateMainWindow(const char*, ktPlatform::WindowProcedure) {
     return 1;
 }
 int WindowActive() { return State.windowActive; }
+int SetWindowed(int windowed) {
+    if (State.windowFixed) return 0;
+    State.windowed = windowed;
+    return 1;
+}
 void MinimiseWindow() { State.minimises++; }
 void DestroyMainWindow() { State.windowOpen = 0; }
 void SetIme(int enable) { State.imeEnabled = enable; }
@@ -109,7 +114,8 @@ const char* UserDataFolder() {
 }
 
 constexpr ktPlatform::Platform ScriptedPlatform = {
-    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .SetWindowed = SetWindowed,
+    .MinimiseWindow = MinimiseWindow,
     .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
     .TickCount = TickCount, .CalendarTime = CalendarTime,
     .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,
@@ -131,11 +137,13 @@ void UseScriptedPlatform() {
 
 void PressKey(int vk) {
     if (vk < 0 || vk > 255) return;
+    // A key pressed while held is its auto-repeat: bit 30 says so.
+    const intptr_t repeat = State.keys[vk] ? intptr_t(1) << 30 : 0;
     State.keys[vk] = 1;
     // Alt with a key is a system key: the window procedure ignores it.
     bool alt = State.keys[0x12] && vk != 0x12;
     State.events.push_back({alt ? ktPlatform::WM_SYSKEYDOWN : ktPlatform::WM_KEYDOWN,
-                            uintptr_t(vk), 0});
+                            uintptr_t(vk), repeat});
 }
 
 void ReleaseKey(int vk) {

@@ -24,6 +24,8 @@ struct ScriptState {
     int windowFails = 0;           // CreateMainWindow answers 0
     int windowOpen = 0;
     int windowActive = 1;          // the new window is the active one
+    int windowed = 0;              // shown in a window of its own
+    int windowFixed = 0;           // SetWindowed answers 0
     int minimises = 0;             // times the window was minimised
     int imeEnabled = 1;
     int keys[256] = {};            // 1 while held

@@ -63,6 +63,25 @@ int CreateMainWindow(const char* title, WindowProcedure) {
 // so later if it gives the focus elsewhere.
 int WindowActive() { return Window != nullptr; }
 
+// A window of its own, of the engine's whole factor of the picture on the
+// screen's free area (title bar and frame around it), centred and
+// resizable; or the whole screen again.
+int SetWindowed(int windowed) {
+    if (!Window) return 0;
+    if (!windowed) return SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (SDL_SetWindowFullscreen(Window, 0) != 0) return 0;
+    const int display = SDL_GetWindowDisplayIndex(Window);
+    SDL_Rect area{0, 0, 1280, 720};
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &area) != 0) SDL_GetDisplayBounds(0, &area);
+    const int factor = ktDraw::WindowFactor(area.w, area.h, TextureWidth, TextureHeight);
+    SDL_SetWindowBordered(Window, SDL_TRUE);
+    SDL_SetWindowResizable(Window, SDL_TRUE);
+    SDL_SetWindowSize(Window, TextureWidth * factor, TextureHeight * factor);
+    SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display),
+                          SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display));
+    return 1;
+}
+
 void MinimiseWindow() {
     if (Window) SDL_MinimizeWindow(Window);
 }
@@ -214,7 +233,8 @@ int Translate(const SDL_Event& e, Message* out) {
         int vk = VirtualKey(e.key.keysym.sym);
         if (!vk) return 0;
         bool system = (e.key.keysym.mod & KMOD_ALT) || vk == 0x12 || vk == VK_F10;
-        *out = {system ? WM_SYSKEYDOWN : WM_KEYDOWN, uintptr_t(vk), 0};
+        // An auto-repeat says so in bit 30, as the system's key messages do.
+        *out = {system ? WM_SYSKEYDOWN : WM_KEYDOWN, uintptr_t(vk), e.key.repeat ? intptr_t(1) << 30 : 0};
         return 1;
     }
     case SDL_KEYUP: {
@@ -434,7 +454,8 @@ constexpr const char* PlatformName = "desktop";
 #endif
 
 constexpr Platform SdlPlatform = {
-    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .SetWindowed = SetWindowed,
+    .MinimiseWindow = MinimiseWindow,
     .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
     .TickCount = TickCount, .CalendarTime = CalendarTime,
     .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,

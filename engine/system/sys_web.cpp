@@ -60,9 +60,9 @@ Message Events[EventQueueSize];
 int EventHead = 0;
 int EventCount = 0;
 
-void QueueEvent(uint32_t message, uintptr_t wParam) {
+void QueueEvent(uint32_t message, uintptr_t wParam, intptr_t lParam = 0) {
     if (EventCount == EventQueueSize) return;  // a full queue drops the newest, as the system's would
-    Events[(EventHead + EventCount) % EventQueueSize] = {message, wParam, 0};
+    Events[(EventHead + EventCount) % EventQueueSize] = {message, wParam, lParam};
     EventCount++;
 }
 
@@ -101,7 +101,7 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void*) {
     if (!vk) return EM_FALSE;
     if (type == EMSCRIPTEN_EVENT_KEYDOWN) {
         Held[vk] = 1;
-        QueueEvent(ktWeb::KeyDownMessage(vk, e->altKey), uintptr_t(vk));
+        QueueEvent(ktWeb::KeyDownMessage(vk, e->altKey), uintptr_t(vk), e->repeat ? intptr_t(1) << 30 : 0);
     } else {
         Held[vk] = 0;
         QueueEvent(WM_KEYUP, uintptr_t(vk));
@@ -402,7 +402,8 @@ int RunLoop(LoopTurn turn) {
 const char* UserDataFolder() { return nullptr; }
 
 constexpr Platform WebPlatform = {
-    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .SetWindowed = nullptr,
+    .MinimiseWindow = MinimiseWindow,
     .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
     .TickCount = TickCount, .CalendarTime = CalendarTime,
     .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,

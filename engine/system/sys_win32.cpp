@@ -89,6 +89,8 @@ struct DisplayState {
     int open;
     int width, height;        // the picture's size
     int screenWidth, screenHeight;
+    int windowed;             // a window of its own rather than the whole monitor
+    int areaWidth, areaHeight;  // the window's client area
     ktDraw::Placement place;
     int bordersDirty;         // the black around the picture needs painting
     LONGLONG period;          // one refresh of the monitor, in counter ticks
@@ -114,15 +116,27 @@ const ktDraw::Picture* Shown = nullptr;
 
 void DrawPicture(HDC dc, const ktDraw::Picture* picture);
 
+// The picture's place in the window's client area, by the engine's rule; a
+// window smaller than the picture shows it at its own size from the corner.
+void PlaceInClient() {
+    RECT client = {0, 0, Display.screenWidth, Display.screenHeight};
+    if (Window) GetClientRect(Window, &client);
+    Display.areaWidth = client.right;
+    Display.areaHeight = client.bottom;
+    if (Display.open) {
+        Display.place = ktDraw::PlacePicture(Display.areaWidth, Display.areaHeight, Display.width, Display.height);
+        if (Display.place.scale < 1 && Display.windowed) Display.place = {0, 0, Display.width, Display.height, 1};
+    }
+    Display.bordersDirty = 1;
+}
+
 void CoverMonitor() {
     Display.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     Display.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    if (Window)
+    if (Window && !Display.windowed)
         SetWindowPos(Window, nullptr, 0, 0, Display.screenWidth, Display.screenHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    if (Display.open)
-        Display.place = ktDraw::PlacePicture(Display.screenWidth, Display.screenHeight, Display.width, Display.height);
-    Display.bordersDirty = 1;
+    PlaceInClient();
 }
 
 LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -145,7 +159,13 @@ LRESULT CALLBACK WindowProcedureOfWindow(HWND window, UINT message, WPARAM wPara
         Trace("display changed %dx%d", Display.screenWidth, Display.screenHeight);
         break;
     case WM_SETCURSOR:
+        // No pointer over the picture; the frame of a window keeps its own.
+        if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(window, message, wParam, lParam);
         SetCursor(nullptr);
+        break;
+    case WM_SIZE:
+        PlaceInClient();
+        InvalidateRect(window, nullptr, TRUE);
         break;
     case WM_ACTIVATEAPP:
         Activated = wParam != 0;
@@ -249,6 +269,34 @@ int CreateMainWindow(const char* title, WindowProcedure proc) {
 }
 
 int WindowActive() { return Activated; }
+
+// A window of its own, of the engine's whole factor of the picture on the
+// monitor's work area (the frame around it), centred and resizable; or the
+// whole monitor again, as a popup.
+int SetWindowed(int windowed) {
+    if (!Window) return 0;
+    Display.windowed = windowed;
+    if (!windowed) {
+        SetWindowLongPtrW(Window, GWL_STYLE, WS_POPUP | WS_SYSMENU | WS_VISIBLE);
+        SetWindowPos(Window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                     SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        CoverMonitor();
+        Trace("full screen %dx%d", Display.areaWidth, Display.areaHeight);
+        return 1;
+    }
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int factor = ktDraw::WindowFactor(work.right - work.left, work.bottom - work.top, Display.width, Display.height);
+    RECT frame = {0, 0, Display.width * factor, Display.height * factor};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    SetWindowLongPtrW(Window, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    SetWindowPos(Window, HWND_TOP, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, w, h, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    PlaceInClient();
+    Trace("windowed %dx%d scale %d", Display.areaWidth, Display.areaHeight, Display.place.scale);
+    return 1;
+}
 
 void MinimiseWindow() {
     if (Window) ShowWindow(Window, SW_MINIMIZE);
@@ -465,7 +513,7 @@ void PaceToDisplay() {
 // needs painting.
 void DrawPicture(HDC dc, const ktDraw::Picture* picture) {
     if (Display.bordersDirty) {
-        RECT all = {0, 0, Display.screenWidth, Display.screenHeight};
+        RECT all = {0, 0, Display.areaWidth, Display.areaHeight};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         Display.bordersDirty = 0;
     }
@@ -690,7 +738,8 @@ const char* Argument(int index) {
 }
 
 constexpr Platform Win32Platform = {
-    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .MinimiseWindow = MinimiseWindow,
+    .CreateMainWindow = CreateMainWindow, .WindowActive = WindowActive, .SetWindowed = SetWindowed,
+    .MinimiseWindow = MinimiseWindow,
     .DestroyMainWindow = DestroyMainWindow, .SetIme = SetIme, .NextEvent = NextEvent,
     .TickCount = TickCount, .CalendarTime = CalendarTime,
     .KeyState = KeyState, .PadConfigChanged = PadConfigChanged, .PadRead = PadRead,

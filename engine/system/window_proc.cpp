@@ -21,15 +21,21 @@ int Shutdown() {
     return 1;
 }
 
-void HandleKeyDown(int key) {
+void HandleKeyDown(int key, int repeated) {
     // A second Escape (an auto-repeat, say) that arrives after the shutdown
     // must not release the display and sound again.
     if (key == VK_ESCAPE) {
         if (ShutdownState == 0) Shutdown();
-    } else if (Game && Game->KeyPressed && ShutdownState == 0) {
+    } else if (Game && Game->KeyPressed && ShutdownState == 0 && !repeated) {
         Game->KeyPressed(key);
     }
 }
+
+namespace {
+// A key-down message of a key already held (its auto-repeat) has bit 30 of
+// its second parameter set.
+int Repeated(intptr_t lParam) { return (uintptr_t(lParam) >> 30) & 1 ? 1 : 0; }
+}  // namespace
 
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
@@ -60,10 +66,17 @@ intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 1;  // no screen saver while playing
         return 0;
     case WM_KEYDOWN:
-        HandleKeyDown(int(wParam));
+        if (wParam == VK_F11) {
+            if (!Repeated(lParam)) SwitchWindow();
+            return 0;
+        }
+        HandleKeyDown(int(wParam), Repeated(lParam));
         return 0;
     case WM_SYSKEYDOWN:
-        return 0;  // Alt combinations and F10 never reach the system
+        // Alt combinations and F10 never reach the system; Alt+Enter
+        // switches between the whole screen and a window.
+        if (wParam == VK_RETURN && !Repeated(lParam)) SwitchWindow();
+        return 0;
     case WM_RBUTTONDBLCLK:
         return 0;
     case WM_CLOSE:

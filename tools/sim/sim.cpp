@@ -212,8 +212,9 @@ private:
         }
         State.tick += step_;
         if (ktSystem::AppActive) {
-            ktSystem::RunFrame();
-            frame_++;
+            const uint64_t before = ktSystem::FramesRun;
+            ktSystem::RunTurnFrames();
+            frame_ += long(ktSystem::FramesRun - before);
         }
         return true;
     }
