@@ -51,6 +51,21 @@ TEST(Assets, TheDataFolderHoldsWhatTheSourcesMake) {
     }
 }
 
+// The signs of the controls sit in the room the menu pictures leave them; a
+// font that grew would push them off it or over a row's name.
+TEST(Assets, ControlsThatNoLongerFitAreRefused) {
+    pictures::Assets assets;
+    std::string error;
+    ASSERT_TRUE(pictures::LoadAssets(AssetsDir, assets, error)) << error;
+    for (pictures::Glyph& g : assets.small.glyphs) {
+        for (std::string& row : g.rows) row += '.';
+        g.width += 1;
+    }
+    std::vector<pictures::OutputPicture> made;
+    EXPECT_FALSE(pictures::BuildPictures(assets, made, error));
+    EXPECT_NE(error.find("start.bmp: the title's table of controls does not fit"), std::string::npos) << error;
+}
+
 TEST(Assets, FaultySourcesAreRefusedNamingTheFileAndLine) {
     const testutil::ScratchFolder dir;
     std::string error;

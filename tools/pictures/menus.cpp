@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "controls.h"
 #include "noise.h"
 
 namespace pictures {
@@ -22,6 +23,31 @@ constexpr float Pi = 3.14159265358979f;
 constexpr const char* GameName = "GRAZE RUNNER";
 constexpr const char* GameSubtitle = "ZERO GRAVITY";
 constexpr const char* PressEnter = "PRESS ENTER";
+
+// The title's table of controls, in two columns: each action with its key
+// and the pad's sign.
+constexpr ControlLine TitleControls[2][4] = {
+    {{ArrowCaps::All, "", PadDirections, "MOVE"},
+     {ArrowCaps::None, "Z", 1, "SLOW"},
+     {ArrowCaps::None, "X", 2, "BOMB"},
+     {ArrowCaps::None, "C", 3, "REVERSE"}},
+    {{ArrowCaps::None, "P", 4, "PAUSE"},
+     {ArrowCaps::None, "ENTER", 4, "START"},
+     {ArrowCaps::None, "ESC", PadNone, "QUIT"},
+     {ArrowCaps::None, "F11", PadNone, "FULL SCREEN"}},
+};
+// The dimmed panel under it, between the craft and "PRESS ENTER".
+constexpr Box TitlePanel{4, 172, 232, 53};
+
+// Both select screens: how to choose a row and confirm it, at the right of
+// the top row's name.
+constexpr ControlLine MenuControls[] = {
+    {ArrowCaps::UpDown, "", PadDirections, "CHOOSE"},
+    {ArrowCaps::None, "Z", 1, "CONFIRM"},
+};
+constexpr int MenuControlsRight = 240, MenuControlsTop = 8;
+// Inside a row, clear of the highlight strip's frame and its arrow marks.
+constexpr Box TopRowInside{4, 4, 294, 72};
 
 // Mode select rows, top to bottom.
 struct ModeRow {
@@ -95,7 +121,25 @@ bool CheckTexts(const Assets& a, std::string& error) {
                                      std::string("SPEED"), std::string("VOLLEY"), std::string("RATE")})
             if (!CheckText(a.small, t.c_str(), error)) return false;
     }
+    for (const auto& column : TitleControls)
+        if (!CheckControlTexts(a.small, column, error)) return false;
+    return CheckControlTexts(a.small, MenuControls, error);
+}
+
+// The select screens' controls, right-aligned at the top of the first row,
+// clear of what that row shows.
+bool MenuControlsLegend(Picture& p, const Assets& a, std::span<const Box> keepClear, std::string& error) {
+    Box box = ControlTableBox(a.small, MenuControls, 0, MenuControlsTop);
+    box.x = MenuControlsRight - box.width;
+    if (!FitsClear(box, TopRowInside, keepClear, "the table of controls", error)) return false;
+    DrawControlTable(p, a.small, MenuControls, box.x, box.y, Rgb{225, 230, 255});
     return true;
+}
+
+// Box of a text drawn at (x, y), with its outline when it has one.
+Box TextBox(const Font& font, int x, int y, const std::string& text, const TextStyle& style) {
+    const int rim = style.outlined ? 1 : 0;
+    return {x - rim, y - rim, StyledWidth(font, text, style) + 2 * rim, font.height * style.scale + 2 * rim};
 }
 
 void Line(Picture& p, float x0, float y0, float x1, float y1, Rgb colour, int every = 1) {
@@ -200,9 +244,31 @@ bool MakeTitlePicture(const Assets& a, Picture& p, std::string& error) {
     p = MakePicture(240, 240);
     TitleBackdrop(p, a);
     // The three craft in formation, the lead in front.
-    Blit(p, 44, 150, RenderShapes(a.crafts[1], 0, 2));
-    Blit(p, 156, 150, RenderShapes(a.crafts[2], 2, 2));
-    Blit(p, 90, 118, RenderShapes(a.crafts[0], 1, 3));
+    Blit(p, 44, 84, RenderShapes(a.crafts[1], 0, 2));
+    Blit(p, 156, 84, RenderShapes(a.crafts[2], 2, 2));
+    Blit(p, 100, 92, RenderShapes(a.crafts[0], 1, 2));
+    // The controls on a dimmed panel with a thin frame.
+    const Box& panel = TitlePanel;
+    for (int y = panel.y; y < panel.y + panel.height; ++y)
+        for (int x = panel.x; x < panel.x + panel.width; ++x) {
+            const bool left = x == panel.x, right = x == panel.x + panel.width - 1;
+            const bool top = y == panel.y, bottom = y == panel.y + panel.height - 1;
+            if ((left || right) && (top || bottom)) continue;
+            const Rgb under = PixelAt(p, x, y);
+            Paint(p, x, y, left || right || top || bottom ? Rgb{70, 90, 190} : Mix(under, Rgb{8, 6, 26}, 0.75f));
+        }
+    const Box inside{panel.x + 2, panel.y + 2, panel.width - 4, panel.height - 4};
+    Box left = ControlTableBox(a.small, TitleControls[0], 0, panel.y + 3);
+    Box right = ControlTableBox(a.small, TitleControls[1], 0, panel.y + 3);
+    // The two columns centred together, with a third of the room left between them.
+    const int room = inside.width - left.width - right.width;
+    left.x = inside.x + room / 3;
+    right.x = left.x + left.width + room / 3;
+    if (!FitsClear(left, inside, {}, "the title's table of controls", error) ||
+        !FitsClear(right, inside, {}, "the title's table of controls", error))
+        return false;
+    DrawControlTable(p, a.small, TitleControls[0], left.x, left.y, Rgb{235, 235, 255});
+    DrawControlTable(p, a.small, TitleControls[1], right.x, right.y, Rgb{235, 235, 255});
     TextStyle title = Lettering(3, Rgb{255, 255, 255}, Rgb{70, 170, 255});
     title.shadowed = true;
     title.shadow = Rgb{30, 20, 90};
@@ -211,7 +277,7 @@ bool MakeTitlePicture(const Assets& a, Picture& p, std::string& error) {
     DrawTextCentred(p, a.small, 120, 36, GameSubtitle, sub);
     TextStyle press = Lettering(1, Rgb{255, 255, 200}, Rgb{255, 200, 60});
     press.bold = true;
-    DrawTextCentred(p, a.small, 120, 226, PressEnter, press);
+    DrawTextCentred(p, a.small, 120, 229, PressEnter, press);
     return true;
 }
 
@@ -242,7 +308,8 @@ bool MakeModeSelectPicture(const Assets& a, Picture& p, std::string& error) {
                     Paint(p, x, cy + y, t == 0 ? Rgb{255, 255, 255} : Mix(row.colour, Rgb{255, 255, 255}, 0.3f));
                 }
         }
-        DrawText(p, a.small, 90, top + 14, row.name, Lettering(3, Rgb{255, 255, 255}, row.colour));
+        const TextStyle name = Lettering(3, Rgb{255, 255, 255}, row.colour);
+        DrawText(p, a.small, 90, top + 14, row.name, name);
         TextStyle hint = Plain(Mix(row.colour, Rgb{255, 255, 255}, 0.5f));
         hint.bold = true;
         DrawText(p, a.small, 92, top + 44, row.hint, hint);
@@ -252,6 +319,13 @@ bool MakeModeSelectPicture(const Assets& a, Picture& p, std::string& error) {
             Rgb c = s < filled ? Mix(row.colour, Rgb{255, 255, 255}, s * 0.08f) : Rgb{30, 34, 60};
             FillRect(p, 92 + s * 16, top + 58, 13, 6, c);
             FillRect(p, 92 + s * 16, top + 64, 13, 1, Scale(c, 0.5f));
+        }
+        if (r == 0) {
+            const Box shown[] = {{cx - 27, cy - 27, 55, 55},
+                                 TextBox(a.small, 90, top + 14, row.name, name),
+                                 TextBox(a.small, 92, top + 44, row.hint, hint),
+                                 {92, top + 58, 6 * 16, 7}};
+            if (!MenuControlsLegend(p, a, shown, error)) return false;
         }
     }
     return true;
@@ -271,17 +345,27 @@ bool MakeCharacterSelectPicture(const Assets& a, Picture& p, std::string& error)
             for (int x = -22 + y; x <= 22 - y; ++x)
                 Paint(p, 34 + x, top + 70 + y / 2, Mix(row.colour, Rgb{20, 20, 40}, 0.5f + y * 0.06f));
         Blit(p, 13, top + 2, RenderShapes(a.crafts[r], 0, 2));
-        DrawText(p, a.small, 72, top + 7, row.name, Lettering(3, Rgb{255, 255, 255}, row.colour));
+        const TextStyle name = Lettering(3, Rgb{255, 255, 255}, row.colour);
+        DrawText(p, a.small, 64, top + 7, row.name, name);
         const Rgb label = Mix(row.colour, Rgb{160, 160, 190}, 0.6f);
         const Rgb value{240, 240, 255};
         const char* labels[3] = {"SPEED", "VOLLEY", "RATE"};
         const char* values[3] = {facts.speed.c_str(), facts.volley.c_str(), facts.rate.c_str()};
+        int factsWidth = 0;
         for (int k = 0; k < 3; ++k) {
-            DrawText(p, a.small, 74, top + 36 + 13 * k, labels[k], Plain(label));
-            DrawText(p, a.small, 116, top + 36 + 13 * k, values[k], Plain(value));
+            DrawText(p, a.small, 66, top + 36 + 13 * k, labels[k], Plain(label));
+            DrawText(p, a.small, 108, top + 36 + 13 * k, values[k], Plain(value));
+            factsWidth = std::max(factsWidth, 108 - 66 + TextWidth(a.small, values[k]));
         }
         // The volley's fan: each shot's direction from the craft.
         const int bx = 246, by = top + 6, size = 66;
+        if (r == 0) {
+            const Box shown[] = {{13, top + 2, 40, 80},
+                                 TextBox(a.small, 64, top + 7, row.name, name),
+                                 {66, top + 36, factsWidth, 2 * 13 + a.small.height},
+                                 {bx, by, size, size}};
+            if (!MenuControlsLegend(p, a, shown, error)) return false;
+        }
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x) {
                 bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
