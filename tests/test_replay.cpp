@@ -31,7 +31,7 @@ protected:
             for (int vk : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_Z, VK_X, VK_C})
                 if (random() % 12 == 0) State.keys[vk] ? ktScript::ReleaseKey(vk) : ktScript::PressKey(vk);
             if (frame == 400) State.pads[0] = {1, {30000, 35000, 0}};
-            if (frame > 400) State.pads[0].reading = {uint32_t(random() % 65536), 35000, uint32_t(random() % 16)};
+            if (frame > 400) State.pads[0].reading = {uint32_t(random() % 65536), 35000, uint32_t(random() % 8)};
             if (frame == 900) State.events.push_back({WM_ACTIVATEAPP, 0, 0});
             if (frame == 905) State.events.push_back({WM_ACTIVATEAPP, 1, 0});
             if (frame == 1500) ktScript::PressKey(VK_NUMPAD5);
