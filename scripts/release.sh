@@ -454,6 +454,31 @@ smoke() {
     { cat "$scratch/stderr" >&2; fail "$name: the stage data did not come from $folder/data/"; }
   echo "play reached with the stages of $folder/data/"
 
+  # P pauses: the picture stands still, and P goes on. F11 makes a window of
+  # its own (two times the picture on this 1024 × 768 screen), still drawn,
+  # and F11 again the whole screen.
+  press p
+  shoot "$shots/paused-1.png"
+  sleep 0.7
+  shoot "$shots/paused-2.png"
+  [ "$(pixels "$shots/paused-1.png")" = "$(pixels "$shots/paused-2.png")" ] ||
+    fail "$name: the paused game moves (see $shots/paused-2.png)"
+  press p
+  shoot "$shots/going-on.png"
+  [ "$(pixels "$shots/going-on.png")" != "$(pixels "$shots/paused-2.png")" ] ||
+    fail "$name: P does not go on after the pause"
+  local size
+  press F11
+  size="$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')"
+  [ "$size" = 640x480 ] || fail "$name: F11 made a window of $size, not 640x480"
+  shoot "$shots/window.png"
+  [ "$(convert "$shots/window.png" -crop 640x480+192+144 -format %k info:)" -gt 16 ] ||
+    fail "$name: the window shows no picture (see $shots/window.png)"
+  press F11
+  size="$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')"
+  [ "$size" = 1024x768 ] || fail "$name: F11 again left a window of $size"
+  echo "P paused and went on; F11 switched to a window of $(echo 640x480) and back"
+
   press Escape
   local status=0
   wait_for_end "$game" 10 || status=$?

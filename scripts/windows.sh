@@ -191,6 +191,16 @@ smoke-in-x)
   sleep 1
   import -window root "$base/play.png"
   ok "Enter, Z, Z: the play scene ($(convert "$base/play.png" -format %k info:) colours)"
+  # F11: a window of its own, two times the picture on this screen, with the
+  # picture in it; F11 again: the whole screen.
+  tap F11
+  wait_trace "windowed 640x480 scale 2" 10 || fail "F11 made no window of 640x480: $(grep -m1 '^windowed' "$trace")"
+  sleep 0.5
+  import -window root "$base/window.png"
+  [ "$(convert "$base/window.png" -crop 600x440+340+140 -format %k info:)" -gt 16 ] || fail "the window shows no picture"
+  tap F11
+  wait_trace "full screen 1280x720" 10 || fail "F11 again did not cover the screen"
+  ok "F11 switched to a window of 640x480 with the picture in it, and back"
   # Until the last life is lost the results wait for Enter; Enter there
   # writes the score log.
   for _ in $(seq 120); do

@@ -68,9 +68,19 @@ int WindowActive() { return Window != nullptr; }
 // resizable; or the whole screen again.
 int SetWindowed(int windowed) {
     if (!Window) return 0;
-    if (!windowed) return SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
-    if (SDL_SetWindowFullscreen(Window, 0) != 0) return 0;
     const int display = SDL_GetWindowDisplayIndex(Window);
+    if (!windowed) {
+        // Back over the whole screen, as the window was made: also where no
+        // window manager takes the full-screen request.
+        SDL_Rect screen{0, 0, 1280, 720};
+        SDL_GetDisplayBounds(display < 0 ? 0 : display, &screen);
+        SDL_SetWindowResizable(Window, SDL_FALSE);
+        SDL_SetWindowBordered(Window, SDL_FALSE);
+        SDL_SetWindowPosition(Window, screen.x, screen.y);
+        SDL_SetWindowSize(Window, screen.w, screen.h);
+        return SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    }
+    if (SDL_SetWindowFullscreen(Window, 0) != 0) return 0;
     SDL_Rect area{0, 0, 1280, 720};
     if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &area) != 0) SDL_GetDisplayBounds(0, &area);
     const int factor = ktDraw::WindowFactor(area.w, area.h, TextureWidth, TextureHeight);

@@ -469,6 +469,20 @@ async function site() {
     for (const key of ['ArrowDown', 'ArrowDown', 'ArrowRight']) await tap(page, key);
     assert.strictEqual(await page.evaluate(() => scrollY + scrollX), 0);
   });
+  await check('site: P pauses play (the picture stands still) and goes on; the page\'s button takes the whole ' +
+    'screen and gives it back', async () => {
+    await tap(page, 'p');
+    const still = (await pixels(page)).toString('base64');
+    await sleep(500);
+    assert.strictEqual((await pixels(page)).toString('base64'), still, 'the paused picture moved');
+    await tap(page, 'p');
+    await expectMoving(page, 'after the pause');
+    await page.click('#full-screen');
+    await page.waitForFunction(() => document.fullscreenElement !== null, {timeout: 5000});
+    await page.click('#full-screen');
+    await page.waitForFunction(() => document.fullscreenElement === null, {timeout: 5000});
+    await page.focus('#screen').catch(() => {});
+  });
   // The engine quiets its own sound while the game is inactive: the page
   // leaves the output running. Hidden, the page gets no frames and feeds
   // nothing, which is no gap in the sound.

@@ -496,6 +496,26 @@ const Graze = (() => {
     if (firstFrame === null) firstFrame = performance.now();
   }
 
+  // The page's own full screen (the browser's F11 stays the browser's): the
+  // game takes the whole screen, scaled by the same rule, until Escape or
+  // the button again.
+  function switchFullScreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+    } else if (document.documentElement.requestFullscreen) {
+      document.documentElement.requestFullscreen().catch(error => console.warn(`No full screen: ${error.message}`));
+    }
+  }
+  window.addEventListener('DOMContentLoaded', () => {
+    const button = $('full-screen');
+    if (!button) return;
+    button.hidden = !document.fullscreenEnabled;
+    button.addEventListener('click', switchFullScreen);
+    document.addEventListener('fullscreenchange', () => {
+      button.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
+    });
+  });
+
   function showScreen(shown) {
     if ($('screen')) $('screen').hidden = !shown;
   }
