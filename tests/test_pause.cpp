@@ -27,10 +27,13 @@ TEST_F(PauseTest, APausedGameStandsStillAndGoesOnFromTheSameMoment) {
         ktScript::PressKey(VK_LEFT);
         for (int i = 0; i < 100; i++) Step();
         if (pausing) {
+            const std::vector<uint16_t> before = State.presented;
             ktScript::PressKey(VK_P);
             ktScript::ReleaseKey(VK_P);
             Step();
             const uint32_t hash = PlayStateHash();
+            for (const auto& [x, y] : {std::pair{60, 20}, {250, 200}, {45, 230}})
+                EXPECT_EQ(ShownPixel(x, y), (before[size_t(y) * 320 + size_t(x)] >> 1) & 0x7BEF) << x << "," << y;
             EXPECT_EQ(std::tuple(ktSystem::Paused, ktSound::SoundHeld & ktSound::HeldPaused), std::tuple(1, ktSound::HeldPaused));
             // The field dimmed, the panels not: the sign in the middle.
             const uint16_t panel = ShownPixel(10, 100);

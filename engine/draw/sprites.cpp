@@ -89,12 +89,17 @@ void ScaledCopy(Picture* from, int32_t left, int32_t top, int32_t right, int32_t
     }
 }
 
-void Fill(Picture* surface, int32_t left, int32_t top, int32_t right, int32_t bottom,
-          uint16_t pixel) {
+// Cuts a rectangle to the picture.
+void CutTo(const Picture* surface, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) {
     if (left < 0) left = 0;
     if (top < 0) top = 0;
     if (right > surface->width) right = surface->width;
     if (bottom > surface->height) bottom = surface->height;
+}
+
+void Fill(Picture* surface, int32_t left, int32_t top, int32_t right, int32_t bottom,
+          uint16_t pixel) {
+    CutTo(surface, left, top, right, bottom);
     for (int32_t y = top; y < bottom; y++) {
         uint16_t* row = Row(surface, y);
         for (int32_t x = left; x < right; x++) row[x] = pixel;
@@ -161,10 +166,7 @@ void (*DrawOverlay)() = nullptr;
 
 void DimRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     if (!Back) return;
-    if (left < 0) left = 0;
-    if (top < 0) top = 0;
-    if (right > Back->width) right = Back->width;
-    if (bottom > Back->height) bottom = Back->height;
+    CutTo(Back, left, top, right, bottom);
     // Each channel of RGB565 halved: one shift, and the bit each channel
     // took from the one above it cleared.
     for (int32_t y = top; y < bottom; y++) {

@@ -247,23 +247,25 @@ bool MakeSpriteSheet(const Assets& a, Picture& sheet, std::string& error) {
     for (int f = 0; f < BurstFrames; ++f) Blit(sheet, BurstCell(f).x, BurstCell(f).y, MakeBurst(f));
     for (int n = 0; n < ExplosionSteps; ++n) Blit(sheet, ExplosionCell(n).x, ExplosionCell(n).y, MakeExplosion(n));
     Blit(sheet, BeamPieceCell.x, BeamPieceCell.y, MakeBeamPiece());
-    Picture plate;
-    if (!MakeCaptionPlate(a, ResultsLabelText, 2, false, Rgb{255, 255, 255}, Rgb{120, 220, 255}, Rgb{90, 160, 255},
-                          plate, error))
-        return false;
-    Blit(sheet, ResultsLabelCell.x, ResultsLabelCell.y, plate);
-    if (!MakeCaptionPlate(a, FinalHitCaptionText, 1, true, Rgb{255, 240, 200}, Rgb{255, 80, 60}, Rgb{255, 70, 60},
-                          plate, error))
-        return false;
-    Blit(sheet, FinalHitCaptionCell.x, FinalHitCaptionCell.y, plate);
-    if (!MakeCaptionPlate(a, ReplaySignText, 1, true, Rgb{255, 255, 255}, Rgb{255, 200, 90}, Rgb{255, 170, 60},
-                          plate, error))
-        return false;
-    Blit(sheet, ReplaySignCell.x, ReplaySignCell.y, plate);
-    if (!MakeCaptionPlate(a, PausedSignText, 2, false, Rgb{255, 255, 255}, Rgb{160, 255, 160}, Rgb{90, 220, 120},
-                          plate, error))
-        return false;
-    Blit(sheet, PausedSignCell.x, PausedSignCell.y, plate);
+    // The caption plates: text, its scale and weight, its top and bottom
+    // colours and the plate's edge, and the cell.
+    const struct {
+        const char* text;
+        int scale;
+        bool bold;
+        Rgb top, bottom, edge;
+        Cell cell;
+    } plates[] = {
+        {ResultsLabelText, 2, false, {255, 255, 255}, {120, 220, 255}, {90, 160, 255}, ResultsLabelCell},
+        {FinalHitCaptionText, 1, true, {255, 240, 200}, {255, 80, 60}, {255, 70, 60}, FinalHitCaptionCell},
+        {ReplaySignText, 1, true, {255, 255, 255}, {255, 200, 90}, {255, 170, 60}, ReplaySignCell},
+        {PausedSignText, 2, false, {255, 255, 255}, {160, 255, 160}, {90, 220, 120}, PausedSignCell},
+    };
+    for (const auto& p : plates) {
+        Picture plate;
+        if (!MakeCaptionPlate(a, p.text, p.scale, p.bold, p.top, p.bottom, p.edge, plate, error)) return false;
+        Blit(sheet, p.cell.x, p.cell.y, plate);
+    }
     for (int step = 0; step < 3; ++step) {
         Picture mark;
         if (!MakeSignMark(a, SpeedSignTexts[step], mark, error)) return false;
