@@ -1,5 +1,6 @@
 // grazerunner-sim verify: each replay played again headless, in a scratch
-// folder that holds its stage files.
+// folder that holds its stage files. grazerunner-sim compare: what moved
+// between two recordings of one game.
 #include <chrono>
 #include <filesystem>
 #include <ostream>
@@ -37,6 +38,29 @@ int VerifyReplays(const std::vector<std::string>& files, std::ostream& out) {
     }
     std::filesystem::remove_all(scratch, error);
     return failed;
+}
+
+int CompareReplays(const std::string& before, const std::string& after, std::ostream& out) {
+    Replay was, is;
+    std::string why;
+    for (auto [file, replay] : {std::pair{&before, &was}, std::pair{&after, &is}})
+        if (!ReadReplayFile(file->c_str(), replay, &why)) {
+            out << *file << ": " << why << "\n";
+            return 2;
+        }
+    std::string moved;
+    auto add = [&](const std::string& what) { moved += (moved.empty() ? "" : "; ") + what; };
+    if (was.result != is.result) add("result " + was.result + " -> " + is.result);
+    size_t same = 0;
+    while (same < was.checkpoints.size() && same < is.checkpoints.size() && was.checkpoints[same] == is.checkpoints[same])
+        same++;
+    if (same < was.checkpoints.size() || same < is.checkpoints.size())
+        add("checkpoints differ from checkpoint " + std::to_string(same) + " (" + std::to_string(was.checkpoints.size()) +
+            " -> " + std::to_string(is.checkpoints.size()) + ")");
+    if (was.frames != is.frames || was.input != is.input)
+        add("input differs (" + std::to_string(was.frames) + " -> " + std::to_string(is.frames) + " frames)");
+    out << after << ": " << (moved.empty() ? "unchanged" : "moved: " + moved) << "\n";
+    return moved.empty() ? 0 : 1;
 }
 
 }  // namespace sim
