@@ -32,8 +32,12 @@ constexpr float BossLead = 0.3f;  // seconds the boss is followed ahead
 // A way whose first hit is this close has no way out: a bomb.
 constexpr int NoWayOut = 3;
 // Flat shots this near, this many, are sent back.
-constexpr float CrowdRadius = 50.0f;
-constexpr int Crowd = 8;
+constexpr float CrowdRadius = 60.0f;
+constexpr int Crowd = 5;
+// Shots this many in the bomb's column are worth a bomb, while more than one
+// is in stock.
+constexpr float ColumnHalf = 50.0f;
+constexpr int ColumnFull = 12;
 
 float Clamp(float v, float low, float high) { return v < low ? low : v > high ? high : v; }
 
@@ -76,6 +80,13 @@ int FirstHit(int dx, int dy, float speed) {
     return first;
 }
 
+int ShotsInColumn() {
+    int in = 0;
+    for (const FlatShotEntry& shot : FlatShot) in += shot.active == 1 && std::fabs(shot.x - PlayerX) < ColumnHalf;
+    for (const DepthShotEntry& shot : DepthShot) in += shot.active == 1 && std::fabs(shot.x - PlayerX) < ColumnHalf;
+    return in;
+}
+
 int FlatShotsNear() {
     int near = 0;
     for (const FlatShotEntry& shot : FlatShot)
@@ -113,7 +124,8 @@ AutoplayControls DecideControls(const AutoplayHabits& habits, float gameSeconds)
             }
 
     const bool hitComing = bestFirst < NoWayOut && HitTimer <= 0.0f;
-    best.bomb = habits.bombs && hitComing && Bombs > 0 && BombTimer <= 0.0f;
+    best.bomb = habits.bombs && Bombs > 0 && BombTimer <= 0.0f && HitTimer <= 0.0f &&
+                (hitComing || (Bombs > 1 && ShotsInColumn() >= ColumnFull));
     best.reverse = habits.reverses && ReverseStock > 0 && ReverseCooldown < 1.0f &&
                    (FlatShotsNear() >= Crowd || (hitComing && !best.bomb));
     return best;

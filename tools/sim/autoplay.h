@@ -10,7 +10,8 @@ namespace sim {
 // What the player does besides moving.
 struct AutoplayHabits {
     bool dodges = true;     // false: it keeps under the boss whatever comes
-    bool bombs = false;     // sets off a bomb when no way out is left
+    bool bombs = false;     // sets off a bomb when no way out is left, or when
+                            // its column is full of shots and one is to spare
     bool reverses = false;  // sends the flat shots back when they crowd in
 };
 

@@ -58,8 +58,9 @@ recorded and answered OK, and sound calls that are listed. One directive a line;
                         simulator's player decides the controls: under the
                         boss, out of the way of any shot that would hit within
                         half a second. Habits: bombs (a bomb when no way out
-                        is left), reverses (the reverse when flat shots crowd
-                        in), careless (no dodging), pad (pad 0's stick and
+                        is left, or a column full of shots and one to spare),
+                        reverses (the reverse when flat shots crowd in),
+                        careless (no dodging), pad (pad 0's stick and
                         buttons 1-3 instead of the keys). It holds and releases
                         keys as hold and release do; off releases them.
   activate / deactivate the game gains / loses activation.

@@ -25,7 +25,8 @@ const char* HelpText();
 
 // Plays each replay file again headless (no picture, no sound; its stage
 // files from the replay) and prints one line for it: its result line and
-// "ok", or what is wrong. 0 when every file verifies, 1 otherwise.
+// "ok", or what is wrong. A folder stands for every *.grr file in it. 0 when
+// every file verifies, 1 otherwise.
 int VerifyReplays(const std::vector<std::string>& files, std::ostream& out);
 
 // Tells what moved between two recordings of a game (its result, its

@@ -1,6 +1,7 @@
 // grazerunner-sim verify: each replay played again headless, in a scratch
 // folder that holds its stage files. grazerunner-sim compare: what moved
 // between two recordings of one game.
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <ostream>
@@ -16,8 +17,25 @@ int VerifyReplays(const std::vector<std::string>& files, std::ostream& out) {
     std::error_code error;
     const std::filesystem::path scratch =
         std::filesystem::temp_directory_path(error) / ("grazerunner-verify-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    // A folder stands for every replay in it, in the order of their names.
     int failed = 0;
+    std::vector<std::string> named;
     for (const std::string& file : files) {
+        if (!std::filesystem::is_directory(file, error)) {
+            named.push_back(file);
+            continue;
+        }
+        std::vector<std::string> inside;
+        for (const auto& entry : std::filesystem::directory_iterator(file, error))
+            if (entry.path().extension() == ".grr") inside.push_back(entry.path().string());
+        std::sort(inside.begin(), inside.end());
+        named.insert(named.end(), inside.begin(), inside.end());
+        if (inside.empty()) {
+            out << file << ": no replay in it\n";
+            failed = 1;
+        }
+    }
+    for (const std::string& file : named) {
         Replay replay;
         std::string why;
         if (!ReadReplayFile(file.c_str(), &replay, &why)) {
