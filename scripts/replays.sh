@@ -67,7 +67,7 @@ start_wine() {
     "$wine" wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w
   fi
-  /usr/lib/wine/wineserver -p
+  /usr/lib/wine/wineserver -p || true  # one may be running already
   trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 }
 
@@ -158,7 +158,12 @@ matrix)
   seed=1
   for build in "${builds[@]}"; do
     start=$(date +%s)
-    sim $build random "$n" "$seed" "$out/$build" "$root/build" | tee "$out/$build-record.txt"
+    if ! sim $build random "$n" "$seed" "$out/$build" "$root/build" >"$out/$build-record.txt" 2>"$out/$build-record.log"; then
+      echo "FAILED recording on $build:" >&2
+      grep -v '^grazerunner: no ' "$out/$build-record.log" >&2
+      exit 1
+    fi
+    cat "$out/$build-record.txt"
     echo "recorded on $build in $(($(date +%s) - start)) s"
     seed=$((seed + 1))
   done
