@@ -4,8 +4,9 @@
 #   scripts/replays.sh record            plays every tests/replays/sources/*.sim
 #                                        with the simulator and keeps each game's
 #                                        replay as tests/replays/NAME.grr; says
-#                                        which replays moved (their result, their
-#                                        checkpoints, their input) and which are new
+#                                        which replays moved (their result or
+#                                        their checkpoints), which kept their play
+#                                        (their input may differ) and which are new
 #   scripts/replays.sh verify [FILE...]  verifies replays natively (default: the
 #                                        corpus)
 #   scripts/replays.sh verify-everywhere FILE...
@@ -106,7 +107,7 @@ record)
       echo "new       $target: $(sim native verify "${made[0]}" | sed 's/^[^:]*: //')"
       new=$((new + 1))
     elif said=$("$native" compare "$target" "${made[0]}"); then
-      echo "unchanged $target"
+      echo "same      $target: ${said#*: }"
       kept=$((kept + 1))
     else
       echo "MOVED     $target: ${said#*: moved: }"
@@ -117,7 +118,7 @@ record)
   for file in tests/replays/*.grr; do
     [ -f "tests/replays/sources/$(basename "$file" .grr).sim" ] || echo "no source for $file (left as it is)"
   done
-  echo "${#sources[@]} replays recorded: $kept unchanged, $moved moved, $new new"
+  echo "${#sources[@]} replays recorded: $moved moved, $kept the same, $new new"
   ;;
 
 verify)

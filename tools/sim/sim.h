@@ -29,9 +29,9 @@ const char* HelpText();
 // every file verifies, 1 otherwise.
 int VerifyReplays(const std::vector<std::string>& files, std::ostream& out);
 
-// Tells what moved between two recordings of a game (its result, its
-// checkpoints, its input) in one line: 0 when nothing did, 1 when something
-// did, 2 when a file cannot be read.
+// Tells what moved between two recordings of a game in one line: 1 when its
+// result or its checkpoints did (the play moved), else 0 (its input alone
+// may differ); 2 when a file cannot be read.
 int CompareReplays(const std::string& before, const std::string& after, std::ostream& out);
 
 // Plays `count` games with random inputs (seeded by `seed`) one after

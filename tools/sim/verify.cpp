@@ -75,10 +75,14 @@ int CompareReplays(const std::string& before, const std::string& after, std::ost
     if (same < was.checkpoints.size() || same < is.checkpoints.size())
         add("checkpoints differ from checkpoint " + std::to_string(same) + " (" + std::to_string(was.checkpoints.size()) +
             " -> " + std::to_string(is.checkpoints.size()) + ")");
-    if (was.frames != is.frames || was.input != is.input)
-        add("input differs (" + std::to_string(was.frames) + " -> " + std::to_string(is.frames) + " frames)");
-    out << after << ": " << (moved.empty() ? "unchanged" : "moved: " + moved) << "\n";
-    return moved.empty() ? 0 : 1;
+    const bool otherInput = was.frames != is.frames || was.input != is.input;
+    const std::string input = "input differs (" + std::to_string(was.frames) + " -> " + std::to_string(is.frames) + " frames)";
+    if (!moved.empty()) {
+        out << after << ": moved: " << moved << (otherInput ? "; " + input : "") << "\n";
+        return 1;
+    }
+    out << after << ": " << (otherInput ? "the same play; " + input : "unchanged") << "\n";
+    return 0;
 }
 
 }  // namespace sim
