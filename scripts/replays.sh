@@ -39,6 +39,7 @@ wasm=$root/build-web/grazerunner-sim.js
 wine=/usr/lib/wine/wine64
 
 build_native() {
+  scripts/deps.sh
   cmake --preset default >/dev/null
   cmake --build --preset default --target grazerunner-sim data >/dev/null
 }
@@ -48,9 +49,7 @@ build_windows() {
 }
 
 build_wasm() {
-  scripts/deps.sh
-  command -v emcc >/dev/null || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq emscripten; }
-  command -v node >/dev/null || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq nodejs; }
+  scripts/deps.sh emscripten nodejs
   build_native
   export NODE_PATH=/usr/share/nodejs
   if [ ! -f build-web/CMakeCache.txt ]; then
@@ -168,15 +167,25 @@ matrix)
     echo "recorded on $build in $(($(date +%s) - start)) s"
     seed=$((seed + 1))
   done
+  declare -A cell
   for set in "${builds[@]}"; do
     for build in "${builds[@]}"; do
       start=$(date +%s)
       sim $build verify "$out/$set" >"$out/$set-on-$build.txt" 2>&1 || true
       ok=$(grep -c ' ok$' "$out/$set-on-$build.txt" || true)
+      cell[$set,$build]="$ok ok, $((n - ok)) failed"
       echo "recorded on $set, verified on $build: $ok of $n ok ($(($(date +%s) - start)) s)"
+      grep -v ' ok$' "$out/$set-on-$build.txt" | sed 's/^/  /' || true
     done
-  done | tee "$out/matrix.txt"
-  ! grep -qv " $n of $n ok" "$out/matrix.txt"
+  done
+  {
+    echo "| recorded on, verified on | native | windows | wasm |"
+    echo "|---|---|---|---|"
+    for set in "${builds[@]}"; do
+      echo "| $set | ${cell[$set,native]} | ${cell[$set,windows]} | ${cell[$set,wasm]} |"
+    done
+  } | tee "$out/matrix.md"
+  ! grep -q '[1-9][0-9]* failed' "$out/matrix.md"
   ;;
 
 *)
