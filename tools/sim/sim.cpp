@@ -28,6 +28,9 @@ namespace sim {
 
 const char* HelpText() {
     return R"(grazerunner-sim SCRIPT   (SCRIPT "-" reads standard input)
+grazerunner-sim verify FILE.grr...   (a folder: every *.grr in it)
+grazerunner-sim compare OLD.grr NEW.grr
+grazerunner-sim random N SEED DIR [ROOT]
 
 Runs the game headless: the game's own start-up, message loop, frames, scenes
 and engine, with a scripted clock, scripted keys and pads, error boxes that are
@@ -79,6 +82,13 @@ fields as Table[slot].field (DepthShot FlatShot PlayerShot Burst), and frame,
 tick, Quit.
 
 Exit status: 0 all ran, 1 an expect or until failed, 2 the script is wrong.
+
+verify plays replays again headless and prints a line for each: its result
+line and "ok", or what is wrong; 0 only when every one verifies. compare
+tells what moved between two recordings of a game (1 when its result or a
+checkpoint did). random plays N games of random inputs one after another,
+pictures and sounds from ROOT/data/ (default: beside the program), and keeps
+each one's replay as DIR/game-NNNNN.grr.
 )";
 }
 
