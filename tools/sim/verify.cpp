@@ -27,7 +27,7 @@ int VerifyReplays(const std::vector<std::string>& files, std::ostream& out) {
         }
         std::vector<std::string> inside;
         for (const auto& entry : std::filesystem::directory_iterator(file, error))
-            if (entry.path().extension() == ".grr") inside.push_back(entry.path().string());
+            if (entry.path().extension() == ".grr") inside.push_back(file + "/" + entry.path().filename().string());
         std::sort(inside.begin(), inside.end());
         named.insert(named.end(), inside.begin(), inside.end());
         if (inside.empty()) {
