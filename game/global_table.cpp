@@ -167,6 +167,7 @@ void ZeroGameState() {
     for (const GameTableInfo& table : GameTables)
         std::memset(table.base, 0, size_t(table.count) * table.stride);
     GameRandom = 1;
+    SetStageFolder(nullptr);  // a replay's stage files are let go with the rest
 }
 
 namespace {

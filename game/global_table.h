@@ -50,5 +50,6 @@ const TableField* FindTableField(const GameTableInfo& table, const char* name);
 uint32_t PlayStateHash();
 
 // Puts every game value and table back to zero (files are closed), as at
-// process start; GameRandom becomes 1.
+// process start; GameRandom becomes 1, and stage files come from where they
+// do without a replay (SetStageFolder).
 void ZeroGameState();

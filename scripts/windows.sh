@@ -9,7 +9,9 @@
 #                              smoke test reads; never shipped)
 #   scripts/windows.sh test    the test suite, cross-built and run under Wine
 #                              as one program, then every scenario of
-#                              tests/scenarios/ through grazerunner-sim.exe
+#                              tests/scenarios/ through grazerunner-sim.exe,
+#                              then the replay corpus (tests/replays/) verified
+#                              by grazerunner-sim.exe in one run
 #   scripts/windows.sh smoke   the program under Wine in Xvfb, from a folder
 #                              with a non-ASCII name: its test build through a
 #                              whole game (title, play, results, the score log,
@@ -94,6 +96,15 @@ test)
       echo "FAILED $name (log: $out/scenario-$name.log)"; failed=1
     fi
   done
+  echo "=== the replay corpus under Wine ==="
+  # (pipefail: the simulator's status counts)
+  if "$wine" "$out/grazerunner-sim.exe" verify "$root/tests/replays" 2>&1 | tr -d '\r' >"$out/replay-corpus.log"; then
+    echo "ok     $(grep -c ' ok$' "$out/replay-corpus.log") replays of tests/replays/"
+  else
+    echo "FAILED the replay corpus (log: $out/replay-corpus.log):"
+    grep -v ' ok$' "$out/replay-corpus.log" | sed 's/^/  /'
+    failed=1
+  fi
   exit $failed
   ;;
 

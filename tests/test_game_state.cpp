@@ -26,6 +26,15 @@ TEST_F(GameStateTest, ResetGamePreparesANewGameAndKeepsTheRest) {
     EXPECT_EQ(std::tuple(Character, LastStage, DepthShot[3].active + FlatShot[7].active), std::tuple(2, 4, 2));
 }
 
+// A replay's stage folder goes with the rest of the game's state (a watched
+// replay ends the program without letting go of it; a test program that runs
+// every test in one process went on reading its stages from there).
+TEST_F(GameStateTest, ZeroingTheStateLetsGoOfAReplaysStageFolder) {
+    SetStageFolder("/replay/data/");
+    ZeroGameState();
+    EXPECT_EQ(std::string(StageDataPath("bshp.dat")).find("/replay/"), std::string::npos);
+}
+
 TEST_F(GameStateTest, ResourceSetLoadsInOrderAndStartsInTheTitle) {
     MenuRow = 2, MenuStripPhase = 1;
     LinkRealData();

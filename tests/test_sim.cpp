@@ -1,5 +1,6 @@
 // The simulator's script language: results, dumps, pictures, and the exit
-// status for failed checks and wrong scripts.
+// status for failed checks and wrong scripts; its player; its random games
+// and what it says of replays.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -70,6 +71,51 @@ TEST(Sim, SameSeedAndKeysGiveTheSameGameAndShotWritesTheFrame) {
     EXPECT_NE(a.out.find("\"SceneId\":1"), std::string::npos);
     EXPECT_EQ(testutil::ReadText(dir / "a.png").substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     EXPECT_EQ(std::filesystem::file_size(dir / "a.bmp"), 54u + 320u * 240u * 3u);
+}
+
+// A flat shot falls on the ship: the simulator's player steers out of its
+// way, a ship left alone is hit. Steps given as a list are taken in turn.
+TEST(Sim, AutoplayGetsOutOfTheWayOfAShot) {
+    const testutil::ScratchFolder dir;
+    std::filesystem::create_directories(dir / "data");
+    for (const auto& entry : std::filesystem::directory_iterator(GRAZE_DATA_DIR))
+        testutil::LinkFile(entry.path(), dir / ("data/" + entry.path().filename().string()));
+    auto play = [&](const std::string& autoplay) {
+        return RunText("root " + dir.path() + "\nseed 5\nstep 17 17 16\n"
+                       "hold Enter\nframes 2\nrelease Enter\nframes 1\nhold Z\nframes 1\nrelease Z\nframes 1\n"
+                       "hold Z\nframes 1\nrelease Z\nexpect SceneId == 1\n"
+                       "set FlatShot[0].x 120\nset FlatShot[0].y 120\nset FlatShot[0].vy 100\nset FlatShot[0].active 1\n" +
+                       autoplay + "frames 50\nexpect tick == 934\ndump HitTimer\nhold Escape\nframes 1\n");
+    };
+    const SimRun dodged = play("autoplay\n"), hit = play("");
+    EXPECT_EQ(dodged.status, sim::AllRan) << dodged.out << dodged.err;
+    EXPECT_EQ(dodged.out, "{\"HitTimer\":0}\n");
+    EXPECT_EQ(hit.status, sim::AllRan) << hit.out << hit.err;
+    EXPECT_NE(hit.out, "{\"HitTimer\":0}\n");
+    EXPECT_EQ(RunText("pad none\nautoplay pad\n").err, "test.sim:2: autoplay pad needs a pad (pad X Y first)\n");
+}
+
+// Random games end and are kept, each verifies; compare tells a replay
+// from itself and from another; a folder without replays fails.
+TEST(Sim, RandomGamesAreKeptAndVerifyAndCompareTellsWhatMoved) {
+    const testutil::ScratchFolder dir;
+    std::ostringstream out, err;
+    ASSERT_EQ(sim::PlayRandomGames(2, 3, dir / "games", GRAZE_BUILD_DIR, out, err), sim::AllRan) << err.str();
+    EXPECT_EQ(out.str().find("2 games recorded into " + dir / "games" + ": "), 0u) << out.str();
+    std::ostringstream said;
+    EXPECT_EQ(sim::VerifyReplays({dir / "games"}, said), 0) << said.str();
+    EXPECT_EQ(said.str().find(dir / "games/game-00001.grr: STAGE "), 0u) << said.str();
+    EXPECT_NE(said.str().find("\n" + dir / "games/game-00002.grr: STAGE "), std::string::npos) << said.str();
+    const std::string first = dir / "games/game-00001.grr", second = dir / "games/game-00002.grr";
+    std::ostringstream same, moved;
+    EXPECT_EQ(sim::CompareReplays(first, first, same), 0);
+    EXPECT_EQ(same.str(), first + ": unchanged\n");
+    EXPECT_EQ(sim::CompareReplays(first, second, moved), 1);
+    EXPECT_EQ(moved.str().find(second + ": moved: "), 0u) << moved.str();
+    std::filesystem::create_directories(dir / "none");
+    std::ostringstream none;
+    EXPECT_EQ(sim::VerifyReplays({dir / "none"}, none), 1);
+    EXPECT_EQ(none.str(), dir / "none" + ": no replay in it\n");
 }
 
 }  // namespace

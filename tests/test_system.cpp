@@ -28,6 +28,20 @@ void LoadResources() {
 constexpr ktSystem::SceneHandler Scenes[] = {nullptr, nullptr, CountScene2, nullptr, EscapeScene4};
 const ktSystem::GameEntry Entry = {LoadResources, SeedRandom, Scenes, 5, nullptr, 0};
 
+// Scene 3 reads Enter on its first frame only; the recorder keeps the keys
+// of the frames.
+void ReadEnterOnce() {
+    if (++FramesRun[3] == 1) ktSystem::GetKeyState(VK_RETURN);
+}
+uint32_t RecordedKeys[2];
+int RecordedFrames;
+void RecordKeys(const ktSystem::FrameInput& frame) {
+    if (RecordedFrames < 2) RecordedKeys[RecordedFrames++] = frame.keys;
+}
+constexpr int EnterOnly[] = {VK_RETURN};
+constexpr ktSystem::SceneHandler EnterScenes[] = {nullptr, nullptr, CountScene2, ReadEnterOnce};
+const ktSystem::GameEntry EnterEntry = {LoadResources, SeedRandom, EnterScenes, 4, nullptr, 0, EnterOnly, 1};
+
 class SystemTest : public EngineTest {
 protected:
     void SetUp() override {
@@ -220,6 +234,21 @@ TEST_F(SystemTest, AProgramFolderTooLongToHoldReadsNothingInItsPlace) {
     std::filesystem::current_path(before);
     EXPECT_EQ(std::tuple(object, ktSystem::GetProgramFolder()), std::tuple(0, nullptr));
     EXPECT_EQ(State.boxes, std::vector<std::string>{"ktDraw::LoadObject : BMPファイルを読み込めません"});
+}
+
+// A frame's input holds the keys the frame read and no other: a key it did
+// not read is not held there, whatever an earlier frame read (played again,
+// an old reading would act as a key held where the game never asked).
+TEST_F(SystemTest, AFrameRecordsOnlyTheKeysItRead) {
+    ASSERT_EQ(ktSystem::StartUp(EnterEntry), 1);
+    ktSystem::SceneId = 3;
+    RecordedFrames = 0;
+    ktSystem::RecordFrames(RecordKeys);
+    ktScript::PressKey(VK_RETURN);
+    ktSystem::RunFrame();
+    ktSystem::RunFrame();
+    ktSystem::RecordFrames(nullptr);
+    EXPECT_EQ(std::tuple(RecordedFrames, RecordedKeys[0], RecordedKeys[1]), std::tuple(2, 1u, 0u));
 }
 
 }  // namespace

@@ -163,6 +163,11 @@ void RunFrame() {
     InFrame = 1;
     if (SceneId >= 0 && SceneId < SceneCount && Scenes[SceneId]) Scenes[SceneId]();
     InFrame = 0;
+    // A key the frame did not read is no key held in its input: an earlier
+    // frame's reading kept there would act, played again, as a key held
+    // where the game never asked (a replay that drifts into its results
+    // early would leave them with an Enter read on the title).
+    if (!Playing) ThisFrame.keys &= KeysRead;
     if (Recorder) Recorder(ThisFrame);
 }
 

@@ -8,13 +8,13 @@
 
 namespace sim {
 
-Headless::Headless(const std::string& folder) {
+Headless::Headless(const std::string& folder, const std::string& workingFolder) {
     std::error_code error;
     previous_ = std::filesystem::current_path(error);
     ktScript::UseScriptedPlatform();
     ktSystem::ResetForTests();
     ZeroGameState();
-    std::filesystem::current_path(folder, error);
+    std::filesystem::current_path(workingFolder.empty() ? folder : workingFolder, error);
     ok_ = !error;
     ktScript::State.basePath = folder + "/";
 }

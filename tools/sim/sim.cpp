@@ -14,6 +14,7 @@
 #include <sstream>
 #include <vector>
 
+#include "autoplay.h"
 #include "game.h"
 #include "global_table.h"
 #include "headless.h"
@@ -27,6 +28,9 @@ namespace sim {
 
 const char* HelpText() {
     return R"(grazerunner-sim SCRIPT   (SCRIPT "-" reads standard input)
+grazerunner-sim verify FILE.grr...   (a folder: every *.grr in it)
+grazerunner-sim compare OLD.grr NEW.grr
+grazerunner-sim random N SEED DIR [ROOT]
 
 Runs the game headless: the game's own start-up, message loop, frames, scenes
 and engine, with a scripted clock, scripted keys and pads, error boxes that are
@@ -37,7 +41,9 @@ recorded and answered OK, and sound calls that are listed. One directive a line;
                         sounds from DIR/data/, stage files from DIR/data/,
                         point.txt in DIR). Default: the folder of the built data.
   seed N                GameRandom state (default 1); later it reseeds.
-  step MS               milliseconds the clock advances before each frame (16).
+  step MS [MS...]       milliseconds the clock advances before each frame (16);
+                        several are taken in turn, one a turn (17 17 16: a
+                        monitor's 60 Hz as a millisecond clock reads it).
   pad X Y | pad none    pad 0 present with raw stick X Y (0-65535), or absent.
                         The position at start-up becomes the pad's centre.
   hold KEY... / release KEY...
@@ -50,6 +56,16 @@ recorded and answered OK, and sound calls that are listed. One directive a line;
   until NAME OP VALUE [MAX]
                         turns until the condition holds; fails after MAX
                         frames (default 100000).
+  autoplay [HABIT...] | autoplay off
+                        from now on each turn of the play scene the
+                        simulator's player decides the controls: under the
+                        boss, out of the way of any shot that would hit within
+                        half a second. Habits: bombs (a bomb when no way out
+                        is left, or a column full of shots and one to spare),
+                        reverses (the reverse when flat shots crowd in),
+                        careless (no dodging), pad (pad 0's stick and
+                        buttons 1-3 instead of the keys). It holds and releases
+                        keys as hold and release do; off releases them.
   activate / deactivate the game gains / loses activation.
   close                 a close request from the system.
   set NAME VALUE        write a game value: Lives 0, PlayerX 120.5,
@@ -66,6 +82,13 @@ fields as Table[slot].field (DepthShot FlatShot PlayerShot Burst), and frame,
 tick, Quit.
 
 Exit status: 0 all ran, 1 an expect or until failed, 2 the script is wrong.
+
+verify plays replays again headless and prints a line for each: its result
+line and "ok", or what is wrong; 0 only when every one verifies. compare
+tells what moved between two recordings of a game (1 when its result or a
+checkpoint did). random plays N games of random inputs one after another,
+pictures and sounds from ROOT/data/ (default: beside the program), and keeps
+each one's replay as DIR/game-NNNNN.grr.
 )";
 }
 
@@ -134,13 +157,17 @@ private:
     int lineNo_ = 0;
     bool started_ = false;
     bool quit_ = false;
-    uint32_t step_ = 16;
+    std::vector<uint32_t> steps_ = {16};  // taken in turn, one a turn
+    size_t nextStep_ = 0;
     uint32_t seed_ = 1;
     int padPresent_ = 0;
     ktPlatform::PadReading pad_ = {32767, 32767, 0};
     long frame_ = 0;
     size_t boxesSeen_ = 0;
     size_t soundsSeen_ = 0;
+    bool autoplay_ = false;
+    bool autoplayPad_ = false;
+    AutoplayHabits habits_;
 
     [[noreturn]] void Fail(const std::string& message) { throw ScriptError{message}; }
 
@@ -203,14 +230,47 @@ private:
         if (quit_ && !allowedAfterQuit) Fail("the game has quit; only dump and expect are allowed");
     }
 
+    // The game's step of the next frame as the clock's step gives it.
+    float GameSeconds() const {
+        const float frame = float(steps_[nextStep_]) / 1000.0f;
+        const float step = GameMode == 2 ? frame / 2.0f : GameMode == 1 ? frame : frame * 1.5f;
+        return step < 0.005f ? 0.005f : step > 0.1f ? 0.1f : step;
+    }
+
+    // The simulator's player sets the controls for the coming frame (all
+    // released outside the play scene, and when it stops).
+    void Autoplay(bool stopping = false) {
+        AutoplayControls c;
+        if (!stopping && ktSystem::SceneId == 1 && ktSystem::AppActive) c = DecideControls(habits_, GameSeconds());
+        if (autoplayPad_) {
+            const uint32_t x = ktSystem::PadCentred[0] ? uint32_t(ktSystem::PadCentreX[0]) : 32767u;
+            const uint32_t y = ktSystem::PadCentred[0] ? uint32_t(ktSystem::PadCentreY[0]) : 32767u;
+            auto axis = [](uint32_t centre, int d) { return d < 0 ? centre / 8 : d > 0 ? centre + (65535 - centre) * 7 / 8 : centre; };
+            pad_.x = axis(x, c.dx);
+            pad_.y = axis(y, c.dy);
+            pad_.buttons = (c.slow ? 1u : 0u) | (c.bomb ? 2u : 0u) | (c.reverse ? 4u : 0u);
+            State.pads[0] = {padPresent_, pad_};
+            return;
+        }
+        HoldKey(ktPlatform::VK_LEFT, c.dx < 0);
+        HoldKey(ktPlatform::VK_RIGHT, c.dx > 0);
+        HoldKey(ktPlatform::VK_UP, c.dy < 0);
+        HoldKey(ktPlatform::VK_DOWN, c.dy > 0);
+        HoldKey(ktPlatform::VK_Z, c.slow);
+        HoldKey(ktPlatform::VK_X, c.bomb);
+        HoldKey(ktPlatform::VK_C, c.reverse);
+    }
+
     // One turn of the loop. False once the quit message has ended it.
     bool Turn() {
+        if (autoplay_) Autoplay();
         int code = 0;
         if (!ktSystem::DispatchMessages(&code)) {
             quit_ = true;
             return false;
         }
-        State.tick += step_;
+        State.tick += steps_[nextStep_];
+        nextStep_ = (nextStep_ + 1) % steps_.size();
         if (ktSystem::AppActive) {
             const uint64_t before = ktSystem::FramesRun;
             ktSystem::RunTurnFrames();
@@ -482,6 +542,11 @@ private:
         Fail("unknown key: " + word);
     }
 
+    void HoldKey(int vk, bool down) {
+        if (down && !State.keys[vk]) ktScript::PressKey(vk);
+        if (!down && State.keys[vk]) ktScript::ReleaseKey(vk);
+    }
+
     void Hold(const std::string& word, bool down) {
         const KeyName& k = Key(word);
         if (k.button) {
@@ -490,8 +555,7 @@ private:
             if (started_) State.pads[0].reading.buttons = pad_.buttons;
             return;
         }
-        if (down && !State.keys[k.vk]) ktScript::PressKey(k.vk);
-        if (!down && State.keys[k.vk]) ktScript::ReleaseKey(k.vk);
+        HoldKey(k.vk, down);
     }
 
     // Returns false when a check failed.
@@ -510,10 +574,14 @@ private:
             seed_ = uint32_t(Integer(w[1]));
             if (started_) GameRandom = seed_;
         } else if (d == "step") {
-            Args(w, 1, 1);
-            long long ms = Integer(w[1]);
-            if (ms < 0 || ms > 0xFFFFFFFFll) Fail("step out of range: " + w[1]);
-            step_ = uint32_t(ms);
+            if (w.size() < 2) Fail("step needs milliseconds");
+            steps_.clear();
+            nextStep_ = 0;
+            for (size_t k = 1; k < w.size(); k++) {
+                long long ms = Integer(w[k]);
+                if (ms < 0 || ms > 0xFFFFFFFFll) Fail("step out of range: " + w[k]);
+                steps_.push_back(uint32_t(ms));
+            }
         } else if (d == "pad") {
             Args(w, 1, 2);
             if (w[1] == "none") {
@@ -556,6 +624,23 @@ private:
                 }
                 if (!Turn()) continue;
             }
+        } else if (d == "autoplay") {
+            AutoplayHabits habits;
+            bool pad = false, off = false;
+            for (size_t k = 1; k < w.size(); k++) {
+                if (w[k] == "off" && w.size() == 2) off = true;
+                else if (w[k] == "bombs") habits.bombs = true;
+                else if (w[k] == "reverses") habits.reverses = true;
+                else if (w[k] == "careless") habits.dodges = false;
+                else if (w[k] == "pad") pad = true;
+                else Fail("unknown habit: " + w[k]);
+            }
+            if (pad && !padPresent_) Fail("autoplay pad needs a pad (pad X Y first)");
+            NeedGame();
+            if (autoplay_) Autoplay(true);  // the controls of the last habits let go
+            autoplay_ = !off;
+            autoplayPad_ = pad;
+            habits_ = habits;
         } else if (d == "activate" || d == "deactivate") {
             Args(w, 0, 0);
             NeedGame();
