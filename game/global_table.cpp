@@ -7,6 +7,7 @@
 
 #include "game.h"
 #include "ktSystem.h"
+#include "replay.h"
 
 // VALUE and ENGINE_VALUE: part of the play state, which a replay's
 // checkpoints hash; ASIDE: a value that is not (it says where the machine
@@ -167,7 +168,7 @@ void ZeroGameState() {
     for (const GameTableInfo& table : GameTables)
         std::memset(table.base, 0, size_t(table.count) * table.stride);
     GameRandom = 1;
-    SetStageFolder(nullptr);  // a replay's stage files are let go with the rest
+    StopPlayback();  // a replay played or watched, and its stage files, are let go with the rest
 }
 
 namespace {

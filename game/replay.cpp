@@ -531,6 +531,7 @@ int StartPlayback(const Replay& replay, const std::string& folder, std::string* 
 }
 
 void StopPlayback() {
+    Play.watching = 0;
     ktSystem::PlayFrames(nullptr);
     ktSystem::RecordFrames(nullptr);
     SetStageFolder(nullptr);

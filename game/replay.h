@@ -107,7 +107,7 @@ void FormatScoreLine(char* line, size_t size);
 // `why` (the stage files cannot be written; the recording was made with
 // other keys; its start does not match its first checkpoint).
 int StartPlayback(const Replay& replay, const std::string& folder, std::string* why);
-// Ends playing: the machine's input again, stage data from where it was.
+// Ends playing or watching: the machine's input again, stage data from where it was.
 void StopPlayback();
 // What playing has found so far: frames played, and the first checkpoint
 // that did not match (-1: none) with the frame after which it was taken.

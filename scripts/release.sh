@@ -154,6 +154,8 @@ test_web() {
   (cd "$scratch" && cmake -E tar xf "$zip")
   [ -f "$scratch/grazerunner-$(version)-web/index.html" ] || fail "$zip: no index.html in its folder"
   GRAZE_WEB_SITE="$scratch/grazerunner-$(version)-web" scripts/web.sh test || fail "$zip: the browser test failed"
+  mkdir -p "$build/smoke-replays"
+  cp "$root/build-web/browser-test/recorded-in-browser.grr" "$build/smoke-replays/browser.grr"
 }
 
 # ---- The Windows program ------------------------------------------------------------
@@ -558,10 +560,17 @@ case "${1:-}" in
     names="$(chosen "$@")"
     scripts/deps.sh
     cmake --preset default >/dev/null
+    rm -rf "$build/smoke-replays"
     for a in $names; do
       echo "=== release test: $a ==="
       "test_$a"
     done
+    # The replays that the real programs left (the window's, Wine's, the
+    # browser's) play to the same bits on every build.
+    if [ -n "$(ls "$build/smoke-replays" 2>/dev/null)" ]; then
+      echo "=== release test: their replays on every build ==="
+      scripts/replays.sh verify-everywhere "$build"/smoke-replays/*.grr || fail "a replay of the smoke tests does not verify on every build"
+    fi
     echo "release: $(wc -w <<<"$names") archives passed their tests"
     ;;
   -h|--help)

@@ -179,6 +179,10 @@ TEST_F(ReplayTest, AReplayIsWatchedAtItsPaceToItsResultsAndTheProgramEnds) {
     EXPECT_EQ(std::tuple(Playback().framesPlayed, Playback().firstMismatch, ktSystem::SceneId), std::tuple(replay.frames, -1, 4));
     EXPECT_EQ(std::tuple(fs::exists(folder + "/point.txt"), fs::exists(folder + "/replays"), ReplayExitStatus()),
               std::tuple(false, false, 0));
+    // A program that goes on (the tests, one process under Windows) starts
+    // afresh without it: the pause is the player's again.
+    ZeroGameState();
+    EXPECT_EQ(WatchingReplay(), 0);
 
     ktScript::UseScriptedPlatform();
     ktSystem::ResetForTests();
