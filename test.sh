@@ -14,6 +14,8 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "=== the score board (SQLite and PostgreSQL) ==="
+scripts/board.sh test
 echo "=== windows ==="
 scripts/windows.sh test
 scripts/release.sh
