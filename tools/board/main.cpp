@@ -4,7 +4,9 @@
 //   grazerunner-board worker BUDGET   (started by serve itself)
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +60,13 @@ int ServeCommand(int argc, char** argv) {
         if (option == "--trust-proxy") {
             settings.trustProxy = true;
             continue;
+        }
+        static const std::string Known[] = {"--listen",  "--data", "--database", "--game-data", "--workers",
+                                            "--frame-budget", "--time-limit", "--max-bytes", "--rate", "--site",
+                                            "--site-url", "--threads", "--read-timeout"};
+        if (std::find(std::begin(Known), std::end(Known), option) == std::end(Known)) {
+            std::fprintf(stderr, "grazerunner-board: unknown option %s\n%s", option.c_str(), Usage);
+            return 2;
         }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "grazerunner-board: %s wants a value\n%s", option.c_str(), Usage);
