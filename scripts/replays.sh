@@ -68,6 +68,9 @@ start_wine() {
     /usr/lib/wine/wineserver -w
   fi
   /usr/lib/wine/wineserver -p || true  # one may be running already
+  # Wine's own services start with the first program and outlive it: started
+  # here, they hold no pipe of a later $(...) open, which would never end.
+  "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
   trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 }
 
