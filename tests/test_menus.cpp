@@ -102,9 +102,8 @@ TEST_F(MenuTest, RowsMoveOnePerPressByKeysOrStickClampAndCancelUnderAnAlternatin
     ModeSelectFrame();
     // The stick moves the row with the same latch.
     auto& reading = ktScript::State.pads[0].reading;
-    reading.y = 0;  // up
-    ModeSelectFrame();
-    ModeSelectFrame();
+    reading.y = 0;  // up, held three frames: one row
+    for (int frame = 0; frame < 3; frame++) ModeSelectFrame();
     EXPECT_EQ(MenuRow, 1);
     reading.y = 32767;
     ModeSelectFrame();

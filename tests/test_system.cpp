@@ -41,6 +41,11 @@ void RecordKeys(const ktSystem::FrameInput& frame) {
 constexpr int EnterOnly[] = {VK_RETURN};
 constexpr ktSystem::SceneHandler EnterScenes[] = {nullptr, nullptr, CountScene2, ReadEnterOnce};
 const ktSystem::GameEntry EnterEntry = {LoadResources, SeedRandom, EnterScenes, 4, nullptr, 0, EnterOnly, 1};
+// A scene that steers by pad 1, as the game reads a pad: within a frame.
+int32_t FrameStick[2];
+void SteerByPadOne() { ktSystem::PadStick(1, &FrameStick[0], &FrameStick[1]); }
+constexpr ktSystem::SceneHandler PadScenes[] = {SteerByPadOne};
+const ktSystem::GameEntry PadEntry = {LoadResources, SeedRandom, PadScenes, 1, nullptr, 0, EnterOnly, 1};
 
 class SystemTest : public EngineTest {
 protected:
@@ -218,6 +223,14 @@ TEST_F(SystemTest, PadsGoByTheHalfWayRuleAroundTheirFirstReadingAndKeepTheLastDi
     State.pads[1].present = 0;
     ktSystem::PadStick(1, &x, &y);
     EXPECT_EQ(std::tuple(x, y, ktSystem::PadButton(1, 1)), std::tuple(-1, 1, 0));
+    // The same within frames, where the game reads its pads.
+    State.pads[1] = {1, {30000, 34000, 0, PadHatLeft | PadHatDown}};
+    ASSERT_EQ(ktSystem::StartUp(PadEntry), 1);
+    ktSystem::SceneId = 0;
+    ktSystem::RunFrame();
+    State.pads[1].present = 0;
+    ktSystem::RunFrame();
+    EXPECT_EQ(std::tuple(FrameStick[0], FrameStick[1]), std::tuple(-1, 1));
 }
 
 // A program folder too long to hold is no folder: nothing beside the
