@@ -17,7 +17,7 @@
   const offsets = {};  // difficulty → first row shown
   let dropped = null;  // a file dropped while the name was missing
 
-  // ---- What this browser remembers: its submissions' ids and the name ------
+  // ---- What this browser remembers: its submissions' ids (and the name) ----
 
   function remembered(key, fallback) {
     try {
@@ -174,7 +174,11 @@
       return answer(`Enter your name, then submit ${file.name}.`, false);
     }
     if (file.size > config.maxBytes) return answer(`${file.name} is larger than the board takes (${config.maxBytes} bytes).`, false);
-    remember(nameKey, name);
+    try {
+      window.localStorage.setItem(nameKey, name);  // as the game's site keeps it: plain text
+    } catch (error) {
+      // Asked again next visit.
+    }
     const form = new FormData();
     form.append('name', name);
     form.append('replay', file, file.name);
@@ -235,7 +239,11 @@
 
   async function start() {
     $('status').textContent = 'Loading…';
-    $('name').value = remembered(nameKey, '');
+    try {
+      $('name').value = window.localStorage.getItem(nameKey) || '';
+    } catch (error) {
+      // Asked.
+    }
     listenForFiles();
     try {
       Object.assign(config, await getJson('api/config'));
