@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in the release build, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer; then the Windows
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then the score
+# board against SQLite and a PostgreSQL of its own; then the Windows
 # programs under Wine (the test suite and the scenarios); then the release
 # archives are made and smoke-tested (the Linux ones under Xvfb, the site by
 # the browser test in headless Chromium, the Windows program under Wine);
@@ -14,6 +15,8 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "=== the score board (SQLite and PostgreSQL) ==="
+scripts/board.sh test
 echo "=== windows ==="
 scripts/windows.sh test
 scripts/release.sh

@@ -98,6 +98,16 @@ const char* LastReplayPath();
 // The score log's line for the game as it stands (point.txt's format, with
 // its line end).
 void FormatScoreLine(char* line, size_t size);
+// A score log line read back (with or without its line end): what
+// FormatScoreLine wrote for a game, nothing else. The difficulty and ship by
+// the names the replay file uses (KIDS, STANDARD, MASTER; ASTER, BRIONY,
+// CALLA).
+struct ScoreLine {
+    int32_t stage = 0, combo = 0;
+    uint32_t points = 0;
+    std::string difficulty, ship;
+};
+bool ParseScoreLine(const std::string& line, ScoreLine* out);
 
 // ---- replay.cpp: playing again ---------------------------------------------------------
 // Starts playing `replay` from its start: its stage files are written into

@@ -6,6 +6,7 @@
 // folder.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "game.h"
 #include "ktDraw.h"
@@ -83,6 +84,28 @@ void FormatScoreLine(char* line, size_t size) {
     std::snprintf(PathBuffer, sizeof PathBuffer, "%s", knownCharacter ? NameTags[Character] : "");
     const char* format = GameMode == 2 ? KidsLine : GameMode == 1 ? StandardLine : MasterLine;
     std::snprintf(line, size, format, StageNo, MaxCombo, static_cast<unsigned>(Score), PathBuffer);
+}
+
+bool ParseScoreLine(const std::string& text, ScoreLine* out) {
+    std::string line = text;
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    int stage = 0, combo = 0;
+    unsigned points = 0;
+    char tag[16] = {}, mode[16] = {};
+    if (std::sscanf(line.c_str(), "STAGE %d MAXCOMBO %d POINT %u N:%15s M:%15s", &stage, &combo, &points, tag, mode) != 5)
+        return false;
+    // Read back only what one of the formats writes, byte for byte.
+    constexpr const char* Formats[3] = {MasterLine, StandardLine, KidsLine};
+    constexpr const char* Modes[3] = {"MASTER", "STANDARD", "KIDS"};
+    for (int m = 0; m < 3; m++)
+        for (int c = 0; c < 3; c++) {
+            char again[128];
+            std::snprintf(again, sizeof again, Formats[m], stage, combo, points, NameTags[c]);
+            if (line + "\n" != again) continue;
+            *out = ScoreLine{stage, combo, points, Modes[m], NameTags[c] + 2};
+            return true;
+        }
+    return false;
 }
 
 void DrawResultsScreen() {

@@ -11,7 +11,9 @@ need=(cmake g++ clang libclang-rt-14-dev pkg-config libsdl2-dev libstb-dev libgt
       scdoc
       # The release archives and their tests (scripts/release.sh).
       dpkg-dev desktop-file-utils xdotool imagemagick lintian appstream shared-mime-info man-db
-      libxml2-utils "$@")
+      libxml2-utils
+      # The score board (tools/board/): its HTTP server, JSON, SQLite and PostgreSQL's client.
+      libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev "$@")
 missing=()
 for p in "${need[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

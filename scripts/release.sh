@@ -70,7 +70,8 @@ archive() {
 # its one package goes to dist/.
 cpack_into_dist() {
   local generator="$1"
-  cmake --build --preset default --target grazerunner grazerunner-sim grazerunner-stagec data icon packaging_files
+  cmake --build --preset default --target grazerunner grazerunner-sim grazerunner-stagec grazerunner-board data icon \
+    packaging_files
   local out="$build/packages/$generator"
   rm -rf "$out"
   mkdir -p "$out"
@@ -233,8 +234,9 @@ test_screenshots() {
 # documents. Every check fails on an error or a warning.
 check_tree() {
   local prefix="$1" file
-  for file in games/grazerunner games/grazerunner-sim games/grazerunner-stagec \
+  for file in games/grazerunner games/grazerunner-sim games/grazerunner-stagec games/grazerunner-board \
               lib/games/grazerunner/grazerunner lib/games/grazerunner/grazerunner-sim \
+              lib/games/grazerunner/grazerunner-board \
               share/games/grazerunner/stageno.txt share/games/grazerunner/bshp.dat \
               share/games/grazerunner/start.bmp share/games/grazerunner/music.wav \
               share/applications/grazerunner.desktop share/mime/packages/grazerunner.xml \
@@ -306,7 +308,7 @@ check_metainfo() {
 # folders.
 check_manual_pages() {
   local prefix="$1" page file text out
-  for page in grazerunner grazerunner-sim grazerunner-stagec; do
+  for page in grazerunner grazerunner-sim grazerunner-stagec grazerunner-board; do
     file="$prefix/share/man/man6/$page.6.gz"
     [ -f "$file" ] || fail "$prefix: no share/man/man6/$page.6.gz"
     out="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)"

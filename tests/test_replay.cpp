@@ -2,6 +2,7 @@
 // again to the same checkpoints and result; any edit of it is caught; a
 // damaged file is refused with what is wrong; a replay is watched to its
 // results and the program ends.
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <regex>
@@ -192,6 +193,31 @@ TEST_F(ReplayTest, AReplayIsWatchedAtItsPaceToItsResultsAndTheProgramEnds) {
     for (int turn = 0; ktSystem::MessageLoopTurn(&code); turn++) ASSERT_LT(turn, 10);
     EXPECT_EQ(State.boxes.back(), "Replay : " + folder + "/cut.grr cannot be played: it is cut short (in its INFO chunk)");
     EXPECT_EQ(ReplayExitStatus(), 1);
+}
+
+// The score board reads a game's result back from its score log line: every
+// difficulty and ship as written, and nothing that FormatScoreLine would not
+// write.
+TEST_F(GameTest, AScoreLineReadsBackAsWrittenAndNothingElse) {
+    const char* modes[3] = {"MASTER", "STANDARD", "KIDS"};
+    const char* ships[3] = {"ASTER", "BRIONY", "CALLA"};
+    for (int mode = 0; mode < 3; mode++)
+        for (int ship = 0; ship < 3; ship++) {
+            std::tie(GameMode, Character, StageNo, MaxCombo, Score) = std::tuple(mode, ship, 3, 87, 4294967295u);
+            char line[128];
+            FormatScoreLine(line, sizeof line);
+            ScoreLine read;
+            ASSERT_TRUE(ParseScoreLine(line, &read)) << line;
+            EXPECT_EQ(std::tuple(read.stage, read.combo, read.points, read.difficulty, read.ship),
+                      std::tuple(3, 87, 4294967295u, modes[mode], ships[ship]));
+            line[std::strlen(line) - 1] = 0;
+            EXPECT_TRUE(ParseScoreLine(line, &read)) << line;
+        }
+    ScoreLine read;
+    for (const char* bad : {"", "STAGE 1 MAXCOMBO 2 POINT 3 N:ASTER M:EASY", "STAGE 1 MAXCOMBO 2 POINT 3 N:DAISY M:KIDS",
+                            "STAGE 1 MAXCOMBO 2 POINT 3 N:ASTER M:KIDS extra", "STAGE 1  MAXCOMBO 2 POINT 3 N:ASTER M:KIDS",
+                            "STAGE 1 MAXCOMBO 2 POINT 99999999999 N:ASTER M:KIDS", "STAGE 1 MAXCOMBO 2 POINT -3 N:ASTER M:KIDS"})
+        EXPECT_FALSE(ParseScoreLine(bad, &read)) << bad;
 }
 
 }  // namespace
