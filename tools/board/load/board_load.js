@@ -19,10 +19,10 @@
 //     try) is on the board exactly once: its id in exactly one board's rows,
 //     no id twice, and the file the board gives back byte for byte the file
 //     sent.
-//   board_load.js bad --to A[,B…] --replays DIR [--count N]
+//   board_load.js bad --to A[,B…] --replays DIR [--count N] [--slow N]
 //     N malformed requests (random bodies, truncated uploads, wrong content
-//     types, enormous headers, broken request lines; 16 at once) and 32
-//     slow clients that send a byte a second, while one well-behaved client
+//     types, enormous headers, broken request lines; 16 at once) and N
+//     (32) slow clients that send a byte a second, while one well-behaved client
 //     posts real replays and reads the scores (for 30 s at least): its
 //     answers must all come, right. Exit status 1 when it was not served.
 'use strict';
@@ -267,7 +267,7 @@ function raw(address, pieces, {pause = 0, closeAfterSending = false, timeout = 3
 function malformed(kind, replay) {
   const random = n => crypto.randomBytes(n);
   const post = (type, body, length = body.length, extra = '') => Buffer.concat([Buffer.from(
-    `POST /api/replays?name=bad HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: ${type}\r\nContent-Length: ${length}\r\n${extra}\r\n`),
+    `POST /api/replays?name=bad HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: ${type}\r\nContent-Length: ${length}\r\n${extra}\r\n`),
   body]);
   switch (kind) {
     case 0: return {what: 'random body', bytes: post('application/octet-stream', random(1 + crypto.randomInt(60000)))};
@@ -277,12 +277,12 @@ function malformed(kind, replay) {
     case 3: return {what: 'wrong content type', bytes: post(['text/plain', 'application/json', 'image/png', ''][crypto.randomInt(4)], replay)};
     case 4: return {what: 'multipart without its parts',
       bytes: post('multipart/form-data; boundary=xyz', Buffer.concat([Buffer.from('--xyz\r\nContent-Disposition: form-data; name="replay"\r\n\r\n'), random(500)]))};
-    case 5: return {what: 'enormous header', bytes: Buffer.from(`GET /api/boards HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: ${'a'.repeat(200000)}\r\n\r\n`)};
-    case 6: return {what: 'a thousand headers', bytes: Buffer.from(`GET /api/boards HTTP/1.1\r\nHost: 127.0.0.1\r\n${
+    case 5: return {what: 'enormous header', bytes: Buffer.from(`GET /api/boards HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nX-Big: ${'a'.repeat(200000)}\r\n\r\n`)};
+    case 6: return {what: 'a thousand headers', bytes: Buffer.from(`GET /api/boards HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n${
       Array.from({length: 1000}, (_, i) => `X-H${i}: ${i}\r\n`).join('')}\r\n`)};
     case 7: return {what: 'random request line', bytes: Buffer.concat([random(1 + crypto.randomInt(2000)), Buffer.from('\r\n\r\n')])};
-    case 8: return {what: 'body larger than the cap', close: true, bytes: post('application/octet-stream', random(65536), 50 << 20)};
-    default: return {what: 'bad query', bytes: Buffer.from(`GET /api/scores?difficulty=%ff%00&limit=-1&offset=99999999999999999999 HTTP/1.1\r\nHost: x\r\n\r\n`)};
+    case 8: return {what: 'body larger than the cap', bytes: post('application/octet-stream', random(65536), 50 << 20)};
+    default: return {what: 'bad query', bytes: Buffer.from(`GET /api/scores?difficulty=%ff%00&limit=-1&offset=99999999999999999999 HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n`)};
   }
 }
 
@@ -290,10 +290,12 @@ async function bad(o) {
   const count = Number(o.count || 1000);
   const files = replayFiles(o.replays, 40);
   const replay = fs.readFileSync(files[0]);
-  const outcomes = {};
+  const outcomes = {}, slowest = {};  // what → answers by status; what → the longest it took (ms)
   let stop = false;
-  // The well-behaved client: a real replay, then the scores, over and over.
-  const good = {asked: 0, right: 0, wrong: [], worstMs: 0};
+  // The well-behaved client: a real replay, then the scores, over and over;
+  // its answers counted apart for each part of the run.
+  const good = {malformed: {asked: 0, right: 0, wrong: [], worstMs: 0}};
+  let part = good.malformed;
   const goodClient = (async () => {
     for (let i = 0; !stop; i++) {
       const address = o.to[i % o.to.length];
@@ -302,21 +304,15 @@ async function bad(o) {
         headers: {'Content-Type': 'application/octet-stream', 'Content-Length': bytes.length}, timeout: 20000});
       const scores = await request(new URL('api/scores?difficulty=STANDARD', address), {timeout: 20000});
       for (const [answer, want] of [[posted, [201, 409]], [scores, [200]]]) {
-        good.asked++;
-        good.worstMs = Math.max(good.worstMs, Math.round(answer.ms));
-        if (want.includes(answer.status)) good.right++;
-        else good.wrong.push(`${answer.status} ${answer.error || answer.body}`.slice(0, 200));
+        part.asked++;
+        part.worstMs = Math.max(part.worstMs, Math.round(answer.ms));
+        if (want.includes(answer.status)) part.right++;
+        else if (part.wrong.push(`${answer.status} ${answer.error || answer.body}`.slice(0, 200)) > 5) part.wrong.length = 5;
       }
       await sleep(300);
     }
   })();
-  // Slow clients: a request a byte a second, 32 at a time, until the rest is done.
-  const slowRequest = Buffer.from('POST /api/replays?name=slow HTTP/1.1\r\nHost: 127.0.0.1\r\n' +
-    'Content-Type: application/octet-stream\r\nContent-Length: 100000\r\n\r\n' + 'x'.repeat(100000));
-  const slow = Array.from({length: 32}, (_, i) => raw(o.to[i % o.to.length], [...slowRequest].map(b => Buffer.of(b)),
-    {pause: 1000, timeout: 600000}).then(result => {
-    outcomes[`slow client: ${result.status || result.how}`] = (outcomes[`slow client: ${result.status || result.how}`] || 0) + 1;
-  }));
+  // The malformed requests, 16 at a time.
   let next = 0;
   const t0 = performance.now();
   await Promise.all(Array.from({length: 16}, async () => {
@@ -326,19 +322,34 @@ async function bad(o) {
       const result = await raw(o.to[i % o.to.length], [bytes], {closeAfterSending: close, timeout: 30000});
       const key = `${what}: ${result.status || result.how}`;
       outcomes[key] = (outcomes[key] || 0) + 1;
+      slowest[what] = Math.max(slowest[what] || 0, Math.round(result.ms));
     }
   }));
   const seconds = (performance.now() - t0) / 1000;
-  await sleep(Math.max(0, 30000 - (performance.now() - t0)));  // 30 s of slow clients at least
+  // Then slow clients, a request a byte a second each, spread over the
+  // instances, for 30 s: the well-behaved client must still be served.
+  const slowCount = Number(o.slow ?? 32);
+  part = good.slow = {clients: slowCount, asked: 0, right: 0, wrong: [], worstMs: 0};
+  const slowRequest = Buffer.from('POST /api/replays?name=slow HTTP/1.1\r\nHost: 127.0.0.1\r\n' +
+    'Content-Type: application/octet-stream\r\nContent-Length: 100000\r\n\r\n' + 'x'.repeat(100000));
+  const slowDone = {};
+  const slow = Array.from({length: slowCount}, (_, i) => raw(o.to[i % o.to.length], [...slowRequest].map(b => Buffer.of(b)),
+    {pause: 1000, timeout: 600000}).then(result => {
+    const key = `${result.status || result.how} after ${Math.round(result.ms / 1000)} s`;
+    slowDone[key] = (slowDone[key] || 0) + 1;
+  }));
+  await sleep(30000);
   stop = true;
   await goodClient;
-  // The slow clients are left hanging: the server must have dropped them by now, or they are counted as such.
-  const slowSettled = await Promise.race([Promise.all(slow).then(() => true), sleep(1000).then(() => false)]);
+  await Promise.race([Promise.all(slow), sleep(1000)]);
+  // Those not dropped by now are left hanging when the tool ends.
+  slowDone['still connected'] = slowCount - Object.values(slowDone).reduce((sum, n) => sum + n, 0);
   const health = await Promise.all(o.to.map(address => request(new URL('healthz', address), {timeout: 5000})));
-  const figures = {malformed: count, seconds: Number(seconds.toFixed(1)), outcomes,
-    slowClientsDropped: slowSettled, good, health: health.map(answer => answer.status)};
+  const figures = {malformed: count, seconds: Number(seconds.toFixed(1)), outcomes, slowestMs: slowest,
+    slowClients: slowDone, good, health: health.map(answer => answer.status)};
   console.log(JSON.stringify(figures, null, 1));
-  return good.wrong.length === 0 && good.asked > 0 && health.every(answer => answer.status === 200) ? 0 : 1;
+  const served = part => part.asked > 0 && part.wrong.length === 0;
+  return served(good.malformed) && served(good.slow) && health.every(answer => answer.status === 200) ? 0 : 1;
 }
 
 const [command, ...rest] = process.argv.slice(2);
