@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Load, faults and bad input against two score boards sharing one
 # PostgreSQL on this machine (also `scripts/board.sh load`). Not part of
-# ./test.sh: about 5 minutes, and the first time the replays to send on top
+# ./test.sh: about 6 minutes, and the first time the replays to send on top
 # (several thousand games recorded by the simulator, kept in
 # build/board-load/replays/ for later runs; about 15 minutes on an idle
 # machine of two cores). Traffic only to 127.0.0.1.
 #   1. load: GRAZE_LOAD_COUNT (2000) distinct real replays from
 #      GRAZE_LOAD_CLIENTS (32) clients at once, spread over the two
 #      instances; then every one answered 201 is checked on the board.
+#      Then GRAZE_LONG_COUNT (400) of those games that last 4.5 minutes or
+#      more (the random games last 2.6 minutes on average), at
+#      GRAZE_LONG_RATE a second (10 a core), and again as fast as answered,
+#      each run on a fresh database.
 #   2. faults, on a fresh database: GRAZE_FAULT_COUNT (600) replays the same
 #      way; after a quarter one instance is killed with SIGKILL (the clients
 #      send again to the other what got no answer); at the half PostgreSQL
@@ -24,6 +28,8 @@ count=${GRAZE_LOAD_COUNT:-2000}
 clients=${GRAZE_LOAD_CLIENTS:-32}
 faults=${GRAZE_FAULT_COUNT:-600}
 bad=${GRAZE_BAD_COUNT:-1000}
+long=${GRAZE_LONG_COUNT:-400}
+long_rate=${GRAZE_LONG_RATE:-$((10 * $(nproc)))}
 
 scripts/deps.sh postgresql nodejs
 cmake --preset default >/dev/null
@@ -91,6 +97,18 @@ name=load run "${load[@]}" submit --to "$a,$b" --replays "$replays" --count "$co
   --out "$work/load-outcomes.json"
 name=load-check run "${load[@]}" check --to "$a" --outcomes "$work/load-outcomes.json"
 stop_instances
+
+echo "=== five-minute games: $long games of 4.5 minutes or more, at $long_rate a second, then as fast as answered ==="
+for phase in paced fast; do
+  "${as[@]}" "$bin/createdb" -h 127.0.0.1 -p "$port" -U board "long_$phase"
+  instance "long_$phase"; a=$address
+  instance "long_$phase"; b=$address
+  rate=()
+  [ $phase = paced ] && rate=(--rate "$long_rate")
+  name=long-$phase run "${load[@]}" submit --to "$a,$b" --replays "$replays" --count "$long" --min-minutes 4.5 \
+    --clients "$clients" "${rate[@]}"
+  stop_instances
+done
 
 echo "=== faults: $faults replays; one instance killed, PostgreSQL stopped and started ==="
 "${as[@]}" "$bin/createdb" -h 127.0.0.1 -p "$port" -U board faults

@@ -4,8 +4,11 @@
 // addresses given, which must be 127.0.0.1).
 //
 //   board_load.js submit --to A[,B…] --replays DIR [--count N] [--clients N]
-//                 [--at K:COMMAND]… [--out FILE]
-//     Posts N distinct replay files of DIR (as application/octet-stream,
+//                 [--rate PER_SECOND] [--min-minutes M] [--at K:COMMAND]…
+//                 [--out FILE]
+//     Posts N distinct replay files of DIR (those of games M minutes long or
+//     more; at the rate asked, else each client as soon as it has its
+//     answer; as application/octet-stream,
 //     each with a name of its own) from N clients at once, each file to
 //     the next address in turn; a file whose request fails (no answer, or
 //     500/502/503) is sent again to the next address, after a pause, up to
@@ -90,17 +93,20 @@ function replayLength(bytes) {
   return {frames: Number(info.frames) || 0, ms: Number(info.milliseconds) || 0};
 }
 
-function replayFiles(folder, count) {
-  const names = fs.readdirSync(folder).filter(name => name.endsWith('.grr')).sort();
-  if (names.length < count) throw new Error(`${folder} holds ${names.length} replays, not ${count}`);
-  return names.slice(0, count).map(name => path.join(folder, name));
+// The first `count` replays of the folder (by name), of those at least
+// `minMinutes` long when that is given.
+function replayFiles(folder, count, minMinutes = 0) {
+  let files = fs.readdirSync(folder).filter(name => name.endsWith('.grr')).sort().map(name => path.join(folder, name));
+  if (minMinutes) files = files.filter(file => replayLength(fs.readFileSync(file)).ms >= minMinutes * 60000);
+  if (files.length < count) throw new Error(`${folder} holds ${files.length} replays${minMinutes ? ` of ${minMinutes} minutes or more` : ''}, not ${count}`);
+  return files.slice(0, count);
 }
 
 // ---- submit ------------------------------------------------------------------
 
 async function submit(o) {
-  const count = Number(o.count || 2000), clients = Number(o.clients || 32);
-  const files = replayFiles(o.replays, count);
+  const clients = Number(o.clients || 32), rate = Number(o.rate || 0), minMinutes = Number(o['min-minutes'] || 0);
+  const files = replayFiles(o.replays, Number(o.count || 2000), minMinutes);
   const events = o.at.map(spec => {
     const colon = spec.indexOf(':');
     return {after: Number(spec.slice(0, colon)), command: spec.slice(colon + 1), done: false};
@@ -113,6 +119,7 @@ async function submit(o) {
   const count1 = status => { statuses[status] = (statuses[status] || 0) + 1; };
 
   async function one(index) {
+    if (rate) await sleep(t0 + index * 1000 / rate - performance.now());  // its turn at the rate asked
     const bytes = fs.readFileSync(files[index]);
     const length = replayLength(bytes);
     const outcome = {file: files[index], tries: 0, status: 0, id: null, sha: crypto.createHash('sha256').update(bytes).digest('hex')};
@@ -163,16 +170,15 @@ async function submit(o) {
   for (const agent of agents) agent.destroy();
   latencies.sort((a, b) => a - b);
   const stored = outcomes.filter(outcome => outcome.status === 201).length;
-  // The outage: from the first answer 503 or without status to the first 201 after it.
-  const troubled = timeline.filter(([, status]) => status === 0 || status >= 500);
-  let recovered = null;
-  if (troubled.length) {
-    const last = troubled[troubled.length - 1][0];
-    const after = timeline.find(([ms, status]) => ms > last && status === 201);
-    recovered = after ? after[0] : null;
-  }
+  // The database's outage as the clients saw it: from the first answer 503
+  // to the last, and the first 201 after it.
+  const unavailable = timeline.filter(([, status]) => status === 503);
+  const lastUnavailable = unavailable.length ? unavailable[unavailable.length - 1][0] : null;
+  const recovered = lastUnavailable === null ? null
+    : (timeline.find(([ms, status]) => ms > lastUnavailable && status === 201) || [null])[0];
   const figures = {
-    files: files.length, clients, instances: o.to.length, seconds: Number(seconds.toFixed(2)),
+    files: files.length, clients, instances: o.to.length, rateAsked: rate || 'as fast as answered',
+    seconds: Number(seconds.toFixed(2)),
     stored, storedPerSecond: Number((stored / seconds).toFixed(1)),
     playMinutesPerSecond: Number((playMs / 60000 / seconds).toFixed(1)),
     meanGameMinutes: stored ? Number((playMs / stored / 60000).toFixed(2)) : 0,
@@ -183,8 +189,8 @@ async function submit(o) {
     notStored: outcomes.filter(outcome => outcome.status !== 201 && outcome.status !== 409)
       .map(outcome => `${path.basename(outcome.file)}: ${outcome.status} ${outcome.error || ''}`).slice(0, 10),
     events: events.map(event => ({after: event.after, ms: event.ms, command: event.command})),
-    troubleFromMs: troubled.length ? troubled[0][0] : null, troubleToMs: troubled.length ? troubled[troubled.length - 1][0] : null,
-    firstStoredAfterMs: recovered,
+    first503Ms: unavailable.length ? unavailable[0][0] : null, last503Ms: lastUnavailable,
+    firstStoredAfter503Ms: recovered,
   };
   if (o.out) fs.writeFileSync(o.out, JSON.stringify(outcomes));
   console.log(JSON.stringify(figures, null, 1));
