@@ -157,6 +157,7 @@ async function submit(o) {
         event.done = true;
         event.ms = Math.round(performance.now() - t0);
         exec(event.command, (error, stdout, stderr) => {
+          event.doneMs = Math.round(performance.now() - t0);
           if (error) console.error(`${event.command}: ${stderr || error.message}`);
         });
       }
@@ -188,7 +189,7 @@ async function submit(o) {
     answers: statuses, retried: outcomes.filter(outcome => outcome.tries > 0).length,
     notStored: outcomes.filter(outcome => outcome.status !== 201 && outcome.status !== 409)
       .map(outcome => `${path.basename(outcome.file)}: ${outcome.status} ${outcome.error || ''}`).slice(0, 10),
-    events: events.map(event => ({after: event.after, ms: event.ms, command: event.command})),
+    events: events.map(event => ({after: event.after, ms: event.ms, doneMs: event.doneMs, command: event.command})),
     first503Ms: unavailable.length ? unavailable[0][0] : null, last503Ms: lastUnavailable,
     firstStoredAfter503Ms: recovered,
   };
