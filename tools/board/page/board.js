@@ -112,20 +112,9 @@
         {textContent: `The ${difficulty} board could not be loaded: ${error.message}.`}));
       return;
     }
-    const table = document.createElement('table');
-    const caption = table.createCaption();
-    caption.textContent = difficulty;
-    const head = table.createTHead().insertRow();
-    for (const [title, numeric] of [['Rank', 1], ['Name'], ['Points', 1], ['Stage', 1], ['Combo', 1], ['Ship'],
-      ['Date'], ['Replay']]) {
-      const th = document.createElement('th');
-      th.scope = 'col';
-      th.textContent = title;
-      if (numeric) th.className = 'number';
-      head.append(th);
-    }
-    const body = table.createTBody();
-    body.append(...board.rows.map(row));
+    const table = $('board-table').content.firstElementChild.cloneNode(true);
+    table.caption.textContent = difficulty;
+    table.tBodies[0].append(...board.rows.map(row));
     const pages = document.createElement('p');
     pages.className = 'pages';
     const last = offset + board.rows.length;
