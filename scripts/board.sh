@@ -42,7 +42,9 @@ echo "=== the board on SQLite ==="
 
 echo "=== the board's page in headless Chromium ==="
 [ -d build-web/site ] || echo "(no build-web/site, made by scripts/web.sh build: the game site's part is skipped)"
-scripts/deps.sh chromium nodejs npm
+missing=()  # by command, as scripts/web.sh asks (npm may come with node)
+for pair in chromium:chromium nodejs:node npm:npm; do command -v "${pair#*:}" >/dev/null || missing+=("${pair%%:*}"); done
+[ ${#missing[@]} -eq 0 ] || scripts/deps.sh "${missing[@]}"
 if [ ! -d build-web/browser-test/node_modules/puppeteer-core ]; then
   mkdir -p build-web/browser-test
   cp tests/web/package.json tests/web/package-lock.json build-web/browser-test/
