@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Load, faults and bad input against two score boards sharing one
 # PostgreSQL on this machine (also `scripts/board.sh load`). Not part of
-# ./test.sh: about 6 minutes, and the first time the replays to send on top
+# ./test.sh: about 9 minutes, and the first time the replays to send on top
 # (several thousand games recorded by the simulator, kept in
 # build/board-load/replays/ for later runs; about 15 minutes on an idle
 # machine of two cores). Traffic only to 127.0.0.1.
@@ -19,7 +19,8 @@
 #      and takes replays again without a restart of its own); then every
 #      replay answered 201 is on the board exactly once.
 #   3. bad input: GRAZE_BAD_COUNT (1000) malformed requests and 32 slow
-#      clients while a well-behaved client is served.
+#      clients while a well-behaved client is served; then the same through
+#      nginx in front of the two instances (as a public board would run).
 # The figures are printed and kept in build/board-load/*.json; exit status 1
 # when a check fails.
 set -euo pipefail
@@ -31,7 +32,7 @@ bad=${GRAZE_BAD_COUNT:-1000}
 long=${GRAZE_LONG_COUNT:-400}
 long_rate=${GRAZE_LONG_RATE:-$((10 * $(nproc)))}
 
-scripts/deps.sh postgresql nodejs
+scripts/deps.sh postgresql nodejs nginx
 cmake --preset default >/dev/null
 cmake --build --preset default --target grazerunner-board grazerunner-sim
 
@@ -127,6 +128,41 @@ else echo "FAILED: the surviving instance answers /healthz with $health"; failed
 echo "=== bad input: $bad malformed requests and 32 slow clients ==="
 instance faults; a=$address
 name=bad run "${load[@]}" bad --to "$a,$b" --replays "$replays" --count "$bad"
+echo "=== the same bad input through nginx in front of the two instances ==="
+stop_instances
+instance faults; a=$address
+instance faults; b=$address
+upstreams="server ${a#http://}; server ${b#http://};"
+proxy_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$scratch/nginx"
+cat > "$scratch/nginx/nginx.conf" <<EOF
+pid $scratch/nginx/nginx.pid;
+error_log $scratch/nginx/error.log;
+events { worker_connections 1024; }
+http {
+    access_log off;
+    client_body_temp_path $scratch/nginx/body;
+    proxy_temp_path $scratch/nginx/proxy;
+    fastcgi_temp_path $scratch/nginx/fastcgi;
+    uwsgi_temp_path $scratch/nginx/uwsgi;
+    scgi_temp_path $scratch/nginx/scgi;
+    client_max_body_size 2m;
+    client_header_timeout 10s;
+    upstream board { ${upstreams//\//} }
+    server {
+        listen 127.0.0.1:$proxy_port;
+        location / {
+            proxy_pass http://board;
+            proxy_set_header X-Forwarded-For \$proxy_add_x_forwarded_for;
+        }
+    }
+}
+EOF
+nginx -c "$scratch/nginx/nginx.conf" -p "$scratch/nginx" -g 'daemon off; user nobody nogroup;' &
+servers+=("$!")
+sleep 1
+name=bad-nginx run "${load[@]}" bad --to "http://127.0.0.1:$proxy_port/" --replays "$replays" --count "$bad"
+
 echo "=== $( [ $failed = 0 ] && echo 'the load, faults and bad input checks passed' || echo 'a check FAILED') ==="
 echo "(the boards' standard error: $work/boards.err)"
 exit $failed
