@@ -11,7 +11,12 @@
 #                                 folder (build/board-postgres) on a free
 #                                 local port, stopped after; then the board
 #                                 with PostgreSQL stopped under it (503) and
-#                                 started again (back without a restart)
+#                                 started again (back without a restart);
+#                                 and the board's page in headless Chromium
+#                                 (tests/board/page_test.js)
+#   scripts/board.sh load         load, faults and bad input against two
+#                                 boards on one PostgreSQL
+#                                 (scripts/board-load.sh; not in ./test.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 action="${1:-serve}"
@@ -21,6 +26,8 @@ build() {
   cmake --preset default >/dev/null
   cmake --build --preset default --target grazerunner-board grazerunner_board_tests grazerunner_tests
 }
+
+[ "$action" = load ] && exec scripts/board-load.sh
 
 if [ "$action" != test ]; then
   build
@@ -32,6 +39,18 @@ fi
 build postgresql
 echo "=== the board on SQLite ==="
 (cd build && ctest --output-on-failure -j2 -R 'BoardApi|ScoreLine')
+
+echo "=== the board's page in headless Chromium ==="
+[ -d build-web/site ] || echo "(no build-web/site, made by scripts/web.sh build: the game site's part is skipped)"
+missing=()  # by command, as scripts/web.sh asks (npm may come with node)
+for pair in chromium:chromium nodejs:node npm:npm; do command -v "${pair#*:}" >/dev/null || missing+=("${pair%%:*}"); done
+[ ${#missing[@]} -eq 0 ] || scripts/deps.sh "${missing[@]}"
+if [ ! -d build-web/browser-test/node_modules/puppeteer-core ]; then
+  mkdir -p build-web/browser-test
+  cp tests/web/package.json tests/web/package-lock.json build-web/browser-test/
+  (cd build-web/browser-test && npm ci --no-audit --no-fund --loglevel=error)
+fi
+NODE_PATH="$PWD/build-web/browser-test/node_modules" node tests/board/page_test.js
 
 echo "=== the board on PostgreSQL ==="
 bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)

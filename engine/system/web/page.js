@@ -233,9 +233,12 @@ const Graze = (() => {
     }
     store();
     showKept();
+    if (from < 0) offerToBoard(path);
   }
 
+  let listed = false;  // the kept files are shown (the program's file system is ready)
   function showKept() {
+    listed = true;
     const files = keptFiles();
     showLog(files);
     showReplays(files);
@@ -327,9 +330,108 @@ const Graze = (() => {
           : action('Watch', {className: 'watch'}, () => watchOpened(name, text)), ' ',
         action('Download', {href: url, download: name, className: 'download'}), ' ',
         action('Delete', {className: 'delete'}, () => forget(path)));
+      if (board && finished(name, text)) {
+        item.append(' ', action('Submit to the board', {className: 'submit'}, () => submitToBoard(name, text)));
+      }
       return item;
     }));
     say('no-replays', paths.length ? '' : '(no replay yet)');
+  }
+
+  // Whether a replay's game reached the results (only those go on a board).
+  function finished(name, text) {
+    const info = replayInfo(text);
+    return info ? info.finished === '1' : !name.includes('_unfinished');
+  }
+
+  // ---- The score board -------------------------------------------------------
+  //
+  // A site whose folder holds board.json, {"board": "ADDRESS"} (the board's
+  // address, absolute or relative to the page), offers each finished replay
+  // to that board; without it the page offers nothing and sends nothing
+  // anywhere. The player's name for the board is remembered outside the
+  // files kept (a key not under storePrefix).
+
+  const boardNameKey = 'grazerunner-board:name';
+  let board = null;  // the board's address as a URL, or null
+
+  async function findBoard() {
+    let setting;
+    try {
+      const response = await fetch('board.json', {cache: 'no-cache'});
+      if (!response.ok) return;
+      setting = await response.json();
+      board = new URL(setting.board, location.href);
+      if (!/^https?:$/.test(board.protocol)) throw new Error(`${setting.board} is no web address`);
+    } catch (error) {
+      if (setting) console.warn(`board.json names no board: ${error.message}`);
+      board = null;
+      return;
+    }
+    const input = $('board-name');
+    if (input) {
+      try {
+        input.value = window.localStorage.getItem(boardNameKey) || '';
+      } catch (error) {
+        // Asked again.
+      }
+      // Typing the name is not playing: the game does not see those keys.
+      for (const type of ['keydown', 'keyup', 'keypress']) input.addEventListener(type, event => event.stopPropagation());
+    }
+    if ($('board')) $('board').hidden = false;
+    if (listed) showKept();
+  }
+
+  function boardAnswer(...parts) {
+    const element = $('board-answer');
+    if (element) element.replaceChildren(...parts);
+  }
+
+  // Posts a replay to the board with the player's name, and says what the
+  // board answered: its rank, with a link to see it there, or why not.
+  async function submitToBoard(name, text) {
+    const input = $('board-name');
+    const player = input ? input.value.trim() : '';
+    if (!player) {
+      boardAnswer('Enter your name for the score board first, then submit again.');
+      if (input) input.focus();
+      return;
+    }
+    try {
+      window.localStorage.setItem(boardNameKey, player);
+    } catch (error) {
+      // Asked again next visit.
+    }
+    const form = new FormData();
+    form.append('name', player);
+    form.append('replay', new Blob([bytesOf(text)], {type: 'application/octet-stream'}), name);
+    boardAnswer(`Sending ${describeReplay(name, text)} to the score board…`);
+    let response, answer;
+    try {
+      response = await fetch(new URL('api/replays', board), {method: 'POST', body: form});
+      answer = await response.json().catch(() => ({}));
+    } catch (error) {
+      boardAnswer(`The score board could not be reached (${error.message}).`);
+      return;
+    }
+    if (response.status !== 201) {
+      boardAnswer(`The score board refused ${describeReplay(name, text)}: ` +
+        `${answer.error || `${response.status} ${response.statusText}`}.`);
+      return;
+    }
+    const seeIt = new URL(board);
+    seeIt.search = new URLSearchParams({mine: answer.id, stages: answer.stages}).toString();
+    boardAnswer(`On the score board: rank ${answer.rank} of ${answer.difficulty} with ${answer.points} points. `,
+      action('See the board', {href: seeIt.href, className: 'board-link'}));
+  }
+
+  // Offers a game just finished to the board.
+  function offerToBoard(path) {
+    if (!board || !isReplay(path)) return;
+    const name = path.slice(replayFolder.length), text = keptFiles().get(path);
+    if (text === undefined || !finished(name, text)) return;
+    boardAnswer(`Your game ${describeReplay(name, text)} is kept. `,
+      action('Submit it to the board', {className: 'submit'}, () => submitToBoard(name, text)));
   }
 
   // Deletes a replay from the storage (and the visit), once the player agrees.
@@ -733,6 +835,7 @@ const Graze = (() => {
     }
     say('status', 'Loading…');
     listenForFiles();
+    findBoard();
     const asked = replayAsked();  // fetched meanwhile
     if (asked) asked.bytes.catch(() => {});  // a failure is told once the program could start
     const runtime = new Promise(resolve => {
