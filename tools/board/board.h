@@ -150,7 +150,8 @@ struct ServerSettings {
     int ratePerMinute = 10;
     bool trustProxy = false;
     std::string site, siteUrl;
-    int threads = 16;
+    int threads = 128;       // connections held at once (a slow client holds one)
+    int dbConnections = 8;   // PostgreSQL connections of this instance
     int readTimeoutSeconds = 10;
 };
 

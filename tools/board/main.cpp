@@ -34,7 +34,8 @@ constexpr const char* Usage =
     "  --trust-proxy          the client's address is X-Forwarded-For's last hop\n"
     "  --site DIR             serve the game's site (its web build) under /play/\n"
     "  --site-url URL         the game's site is hosted at URL instead\n"
-    "  --threads N            connections answered at once (16)\n"
+    "  --threads N            connections held at once (128)\n"
+    "  --db-connections N     PostgreSQL connections of this instance (8)\n"
     "  --read-timeout SECONDS how long a request may take to arrive (10)\n";
 
 bool Number(const char* text, long long least, long long most, long long* out) {
@@ -63,7 +64,7 @@ int ServeCommand(int argc, char** argv) {
         }
         static const std::string Known[] = {"--listen",  "--data", "--database", "--game-data", "--workers",
                                             "--frame-budget", "--time-limit", "--max-bytes", "--rate", "--site",
-                                            "--site-url", "--threads", "--read-timeout"};
+                                            "--site-url", "--threads", "--db-connections", "--read-timeout"};
         if (std::find(std::begin(Known), std::end(Known), option) == std::end(Known)) {
             std::fprintf(stderr, "grazerunner-board: unknown option %s\n%s", option.c_str(), Usage);
             return 2;
@@ -117,6 +118,9 @@ int ServeCommand(int argc, char** argv) {
         } else if (option == "--threads") {
             ok = Number(value, 1, 1024, &number);
             settings.threads = static_cast<int>(number);
+        } else if (option == "--db-connections") {
+            ok = Number(value, 1, 256, &number);
+            settings.dbConnections = static_cast<int>(number);
         } else if (option == "--read-timeout") {
             ok = Number(value, 1, 3600, &number);
             settings.readTimeoutSeconds = static_cast<int>(number);

@@ -245,7 +245,7 @@ int Serve(const ServerSettings& settings, const std::string& program) {
         return 1;
     }
     board.storage = settings.database.empty() ? OpenSqlite(settings.dataFolder, &why)
-                                              : OpenPostgres(settings.database, settings.threads, &why);
+                                              : OpenPostgres(settings.database, settings.dbConnections, &why);
     if (!board.storage) {
         std::fprintf(stderr, "grazerunner-board: %s\n", why.c_str());
         return 1;
