@@ -338,6 +338,9 @@ WrittenFile Written[WrittenFileCount];
 int WrittenCount = 0;
 
 void NoteWritten(const char* path, long from) {
+    // The temporary folder is the program's scratch (the stage files of a
+    // replay being watched, a dozen at once): nothing there is kept.
+    if (std::strncmp(path, "/tmp/", 5) == 0) return;
     for (int i = 0; i < WrittenCount; i++) {
         WrittenFile& file = Written[i];
         if (std::strcmp(file.path, path) != 0) continue;

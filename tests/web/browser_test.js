@@ -428,6 +428,16 @@ async function replays(nativeEnd) {
     assert.deepStrictEqual(await storedKeys(page), await page.evaluate(() => window.keysBefore));
     assert.deepStrictEqual(page.problems, []);
   });
+  // A game of five stages: a dozen stage files written at once into the
+  // program's scratch, none of them a file the page keeps or tells about.
+  fs.copyFileSync(path.join(root, 'tests/replays/kids_aster_won.grr'), path.join(served, 'five-stages.grr'));
+  await checkPage('site: a replay of five stages starts to play without a word about its scratch files',
+    'site/index.html?replay=../files/five-stages.grr', null, async page => {
+      await page.waitForFunction(() => document.getElementById('watching').textContent !== '', {timeout: 15000});
+      await new Promise(resolve => setTimeout(resolve, 1000));
+      assert.match(await text(page, 'watching'), /^Watching the replay .* KIDS ASTER \d+ points\./);
+      assert.deepStrictEqual([await text(page, 'notices'), page.problems], ['', []]);
+    });
   await checkPage('test site: a damaged replay given by ?replay= (an absolute address): the engine\'s box, and the page ' +
     'says it could not be played', `test/?replay=${encodeURIComponent(`${base}/files/damaged.grr`)}`, null, async page => {
     await stopped(page);

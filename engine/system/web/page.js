@@ -205,10 +205,8 @@ const Graze = (() => {
 
   // Keeps what the game wrote to a file this turn: the bytes appended from
   // `from` on as a piece of their own, or the whole file when `from` is -1.
-  // The temporary folder is the program's scratch (the stage files of a
-  // replay being watched): nothing there is kept.
+  // (The layer never names the program's scratch in the temporary folder.)
   function keep(path, from) {
-    if (path.startsWith('/tmp/')) return;
     let bytes;
     try {
       bytes = Module.FS.readFile(path);
